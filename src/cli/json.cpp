@@ -1,0 +1,101 @@
+#include "json.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace kw::cli {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at s[i], or 0.
+std::size_t utf8length(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t n = 0;
+    unsigned min = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) {
+        return 0;
+    }
+    unsigned cp = c & (0xFF >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto d = static_cast<unsigned char>(s[i + k]);
+        if ((d & 0xC0) != 0x80) {
+            return 0;
+        }
+        cp = (cp << 6) | (d & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return 0;
+    }
+    return n;
+}
+
+void escape(std::ostream& out, unsigned code) {
+    static const char* hex = "0123456789abcdef";
+    out << "\\u00" << hex[(code >> 4) & 15] << hex[code & 15];
+}
+
+} // namespace
+
+void writejsonstring(std::ostream& out, std::string_view text) {
+    out << '"';
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out << '\\' << static_cast<char>(c);
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            escape(out, c);
+            ++i;
+        } else if (c < 0x80) {
+            out << static_cast<char>(c);
+            ++i;
+        } else if (std::size_t n = utf8length(text, i); n > 0) {
+            out << text.substr(i, n);
+            i += n;
+        } else {
+            escape(out, c);
+            ++i;
+        }
+    }
+    out << '"';
+}
+
+void writejsongrid(std::ostream& out, const Grid& grid) {
+    out << '[';
+    for (int r = 0; r < grid.rows(); ++r) {
+        out << (r > 0 ? ",\n  [" : "\n  [");
+        for (int c = 0; c < grid.cols(); ++c) {
+            if (c > 0) {
+                out << ',';
+            }
+            writejsonstring(out, grid.cell(c, r));
+        }
+        out << ']';
+    }
+    out << (grid.rows() > 0 ? "\n ]" : "]");
+}
+
+void writejsonnumber(std::ostream& out, double value) {
+    if (!std::isfinite(value)) {
+        out << "null";
+        return;
+    }
+    std::array<char, 64> buf{};
+    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+    out.write(buf.data(), res.ptr - buf.data());
+}
+
+} // namespace kw::cli

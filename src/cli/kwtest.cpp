@@ -1,0 +1,132 @@
+// kwtest: the analysis of the window, run from the command line.
+
+#include "json.h"
+#include "options.h"
+
+#include "failure.h"
+#include "safefile.h"
+#include "session.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace {
+
+using kw::Failure;
+
+// Warnings that let the work go on are written to standard error.
+class StderrFeedback final : public kw::Feedback {
+public:
+    void warning(const Failure& notice) override { std::cerr << notice.message() << '\n'; }
+};
+
+int position(const kw::Session& s, const std::string& name) {
+    const auto& vars = s.variables();
+    auto it = std::find(vars.begin(), vars.end(), name);
+    if (it == vars.end()) {
+        throw Failure::plain("there is no variable named '" + name + "' in the data file");
+    }
+    return static_cast<int>(it - vars.begin());
+}
+
+void writejson(std::ostream& out, const kw::Session& s) {
+    using kw::cli::writejsongrid;
+    using kw::cli::writejsonnumber;
+    const auto& v = s.values();
+    out << "{\n \"groupgrid\": ";
+    writejsongrid(out, s.groupgrid());
+    out << ",\n \"npgrgrid\": ";
+    writejsongrid(out, s.npgrgrid());
+    out << ",\n \"rankgrid\": ";
+    writejsongrid(out, s.rankgrid());
+    out << ",\n \"countgrid\": ";
+    writejsongrid(out, s.countgrid());
+    out << ",\n \"mulcompgrid\": ";
+    writejsongrid(out, s.mulcompgrid());
+    out << ",\n \"alpha\": ";
+    writejsonnumber(out, v.alpha);
+    out << ",\n \"ngroups\": " << v.ngroups;
+    out << ",\n \"ntotal\": " << v.ntotal;
+    out << ",\n \"dferror\": " << v.dferror;
+    out << ",\n \"rankvar\": ";
+    writejsonnumber(out, v.rankvar);
+    out << ",\n \"chi2\": ";
+    writejsonnumber(out, v.chi2);
+    out << ",\n \"pvalue\": ";
+    writejsonnumber(out, v.pvalue);
+    out << "\n}\n";
+}
+
+int run(const kw::cli::Options& o) {
+    StderrFeedback feedback;
+    kw::Session s;
+    s.beginopen();
+    s.openfile(o.file, &feedback);
+    if (o.missing) {
+        s.setmissing(*o.missing);
+    }
+    if (o.group) {
+        s.pickgroup(position(s, *o.group));
+    }
+    if (o.groupas) {
+        s.setgroupmode(*o.groupas == "texts" ? kw::GroupMode::texts : kw::GroupMode::numbers);
+    }
+    if (o.test) {
+        s.picktest(position(s, *o.test));
+    }
+    for (const auto& w : o.where) {
+        auto c = kw::cli::splitwhere(w, s.variables());
+        if (!c) {
+            const auto op = std::min(w.find('='), w.find("<>"));
+            throw Failure::plain("there is no variable named '" + w.substr(0, op) +
+                                 "' in the data file");
+        }
+        s.pickselection(c->position);
+        s.addcondition(c->position, c->operatorposition, c->value);
+    }
+    if (o.alpha) {
+        s.setalphatext(*o.alpha);
+    }
+    s.calculate(&feedback);
+    if (o.sort && s.multisortvisible()) {
+        s.multisort(*o.sort == "median" ? kw::SortBy::median : kw::SortBy::groupvalue);
+    }
+
+    if (o.report) {
+        s.savereport(*o.report);
+    } else {
+        std::cout << s.report();
+        std::cout.flush();
+    }
+    if (o.json) {
+        kw::writefilesafely(*o.json, [&](std::ostream& out) { writejson(out, s); });
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    kw::cli::Options options;
+    try {
+        options = kw::cli::parseoptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const kw::cli::UsageError& e) {
+        std::cerr << "kwtest: " << e.message << '\n' << kw::cli::usage;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kw::cli::usage << '\n' << kw::cli::helptext;
+        return 0;
+    }
+    try {
+        return run(options);
+    } catch (const Failure& f) {
+        std::cerr << f.message() << '\n';
+    } catch (const std::bad_alloc&) {
+        std::cerr << "not enough memory for this data\n";
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << '\n';
+    }
+    return 1;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "collation.h"
+#include "datatable.h"
+#include "feedback.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kw {
+
+// One calculation's view of the sorted data table: the included cases collected into groups
+// (runs of equal grouping text), and once ranked, their ranks, rank sums, medians, the
+// statistic and the counts. The result grids read it; it never changes once built.
+struct Analysis {
+    std::string groupname;
+    std::string testname;
+    char decimal = '.';
+
+    ColumnView testcells;                  // test texts of the sorted table, row r at r - 1
+    std::vector<std::uint32_t> cases;      // sorted-table indexes of included cases, by group
+    std::vector<std::uint32_t> groupstart; // group g (0-based) holds cases[start[g]..start[g+1])
+    std::vector<std::string> groupvalues;  // grouping text of each group
+
+    int ngroups() const { return static_cast<int>(groupvalues.size()); }
+    std::uint32_t groupsize(int g) const {
+        return groupstart[std::size_t(g) + 1] - groupstart[std::size_t(g)];
+    }
+    std::uint32_t largestgroup() const;
+    std::string_view testtext(std::size_t i) const { return testcells[cases[i]]; }
+
+    // Filled by rank(); empty while only collected.
+    bool ranked = false;
+    std::vector<std::uint32_t> twicerank; // twice the mean rank of cases[i]
+    std::vector<double> ranksum;          // per group
+    std::vector<double> median;           // per group
+    std::vector<std::string> ranksumtext; // general format, 15 digits
+    std::vector<std::string> mediantext;
+
+    // Sums of the statistic, exact where the ranks allow.
+    long double sumsquaresminusc = 0; // SR - C
+    long double sumgroupsminusc = 0;  // SG - C
+
+    // The distinct test texts of the counts grid, in collation order: index into `cases`
+    // of the first case holding each, and for each, its non-zero counts per group.
+    std::vector<std::uint32_t> countvalue;
+    std::vector<std::uint32_t> countstart; // countvalue j has entries [start[j], start[j+1])
+    std::vector<std::uint32_t> countgroup;
+    std::vector<std::uint32_t> countnumber;
+    std::uint32_t count(std::size_t j, int g) const;
+};
+
+// Parses the test texts of the included cases (group order) as numbers; the first text that is
+// not one raises "'x' is not a valid floating point value".
+std::vector<double> testvalues(const Analysis& a, Feedback* feedback);
+
+// Mean ranks, rank sums, medians, the sums of the statistic, and the counts.
+void rank(Analysis& a, const std::vector<double>& values, const Collation& collation,
+          Feedback* feedback);
+
+} // namespace kw
+
+namespace kw {
+
+// Collects the included cases of the table in the order `order` (order[p] is the table row,
+// 0-based, that comes p-th) into groups: a new group starts whenever the grouping text differs
+// from that of the previous included case. The first included case always starts a group,
+// also when its grouping text is empty.
+std::shared_ptr<Analysis> collectgroups(const DataTable& table,
+                                        const std::vector<std::uint32_t>& order,
+                                        const std::vector<char>& included, int groupcol,
+                                        int testcol, char decimal, Feedback* feedback);
+
+} // namespace kw
+
+namespace kw {
+
+// The order in which the exchange sort by the grouping variable leaves the cases: texts
+// compared byte by byte, or numbers (every grouping text parsed; the first that is not a
+// number raises "'x' is not a valid floating point value" before anything is reordered).
+// order[p] is the 0-based row that ends at position p.
+std::vector<std::uint32_t> groupingorder(const DataTable& table, int groupcol, bool astexts,
+                                         char decimal, Feedback* feedback);
+
+} // namespace kw

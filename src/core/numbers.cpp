@@ -1,0 +1,300 @@
+#include "numbers.h"
+
+#include "failure.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace kw {
+
+namespace {
+
+bool isdigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Scientific digits of x rounded to n significant digits: the digits without point or sign
+// (trailing zeros removed) and the decimal exponent of the first digit.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+
+Decimal todecimal(double x, int n) {
+    std::array<char, 64> buf{};
+    auto res =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, n - 1);
+    std::string_view s(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
+    Decimal d;
+    std::size_t i = 0;
+    if (s[i] == '-') {
+        d.negative = true;
+        ++i;
+    }
+    for (; i < s.size() && s[i] != 'e'; ++i) {
+        if (s[i] != '.') {
+            d.digits.push_back(s[i]);
+        }
+    }
+    int e = 0;
+    std::from_chars(s.data() + i + 1 + (s[i + 1] == '+' ? 1 : 0), s.data() + s.size(), e);
+    d.exponent = e;
+    while (d.digits.size() > 1 && d.digits.back() == '0') {
+        d.digits.pop_back();
+    }
+    return d;
+}
+
+} // namespace
+
+std::optional<double> parsereal(std::string_view text, char decimal) {
+    std::size_t i = 0;
+    std::size_t n = text.size();
+    while (i < n && text[i] == ' ') {
+        ++i;
+    }
+    while (n > i && text[n - 1] == ' ') {
+        --n;
+    }
+    // Validate the shape and copy it with a point as decimal mark and no plus sign.
+    std::string normal;
+    std::array<char, 80> small{};
+    bool usesmall = n - i < small.size();
+    std::size_t len = 0;
+    auto put = [&](char c) {
+        if (usesmall) {
+            small[len++] = c;
+        } else {
+            normal.push_back(c);
+        }
+    };
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') {
+            put('-');
+        }
+        ++i;
+    }
+    int digits = 0;
+    int leadingexp = 0; // decimal exponent of the first non-zero digit, roughly
+    bool seennonzero = false;
+    bool afterpoint = false;
+    for (; i < n; ++i) {
+        char c = text[i];
+        if (isdigit(c)) {
+            ++digits;
+            if (c != '0' && !seennonzero) {
+                seennonzero = true;
+            }
+            if (!seennonzero && afterpoint) {
+                --leadingexp;
+            } else if (seennonzero && !afterpoint) {
+                ++leadingexp;
+            }
+            put(c);
+        } else if (c == decimal && !afterpoint) {
+            afterpoint = true;
+            put('.');
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    if (i < n) {
+        if (text[i] != 'E' && text[i] != 'e') {
+            return std::nullopt;
+        }
+        put('e');
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            if (text[i] == '-') {
+                put('-');
+            }
+            ++i;
+        }
+        int expdigits = 0;
+        for (; i < n && isdigit(text[i]); ++i) {
+            put(text[i]);
+            ++expdigits;
+        }
+        if (expdigits == 0 || i < n) {
+            return std::nullopt;
+        }
+    }
+    const char* first = usesmall ? small.data() : normal.data();
+    const char* last = usesmall ? small.data() + len : normal.data() + normal.size();
+    double value = 0;
+    auto res = std::from_chars(first, last, value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too small becomes zero; too large is not a value a double can hold.
+        std::string_view body(first, static_cast<std::size_t>(last - first));
+        auto epos = body.find('e');
+        long long e = 0;
+        if (epos != std::string_view::npos) {
+            std::string_view es = body.substr(epos + 1);
+            bool neg = !es.empty() && es[0] == '-';
+            if (neg) {
+                es.remove_prefix(1);
+            }
+            // Clamp long exponents; only the sign of the total matters here.
+            for (char c : es) {
+                e = std::min<long long>(e * 10 + (c - '0'), 1'000'000'000LL);
+            }
+            if (neg) {
+                e = -e;
+            }
+        }
+        if (!seennonzero || e + leadingexp < 0) {
+            return body[0] == '-' ? -0.0 : 0.0;
+        }
+        return std::nullopt;
+    }
+    if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+double realvalue(std::string_view text, char decimal) {
+    auto v = parsereal(text, decimal);
+    if (!v) {
+        throw notrealfailure(text);
+    }
+    return *v;
+}
+
+std::optional<std::int32_t> parseinteger(std::string_view text) {
+    std::size_t i = 0;
+    std::size_t n = text.size();
+    while (i < n && text[i] == ' ') {
+        ++i;
+    }
+    while (n > i && text[n - 1] == ' ') {
+        --n;
+    }
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == n) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (; i < n; ++i) {
+        if (!isdigit(text[i])) {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) {
+            return std::nullopt;
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::string formatgeneral(double x, int digits, char decimal) {
+    if (std::isnan(x)) {
+        return "NAN";
+    }
+    if (std::isinf(x)) {
+        return x > 0 ? "INF" : "-INF";
+    }
+    if (x == 0) {
+        return "0";
+    }
+    Decimal d = todecimal(x, digits);
+    std::string out;
+    if (d.negative) {
+        out.push_back('-');
+    }
+    const int e = d.exponent;
+    const int nd = static_cast<int>(d.digits.size());
+    if (e >= -5 && e < digits) {
+        if (e < 0) {
+            out += '0';
+            out += decimal;
+            out.append(static_cast<std::size_t>(-e - 1), '0');
+            out += d.digits;
+        } else {
+            for (int i = 0; i <= e; ++i) {
+                out += i < nd ? d.digits[static_cast<std::size_t>(i)] : '0';
+            }
+            if (nd > e + 1) {
+                out += decimal;
+                out.append(d.digits, static_cast<std::size_t>(e + 1));
+            }
+        }
+    } else {
+        out += d.digits[0];
+        if (nd > 1) {
+            out += decimal;
+            out.append(d.digits, 1);
+        }
+        out += 'E';
+        if (e < 0) {
+            out += '-';
+        }
+        out += std::to_string(std::abs(e));
+    }
+    return out;
+}
+
+std::string formatfixed(double x, int decimals) {
+    std::array<char, 400> buf{};
+    auto res =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
+    std::string out(buf.data(), res.ptr);
+    if (!out.empty() && out[0] == '-' && out.find_first_not_of("-0.") == std::string::npos) {
+        out.erase(0, 1);
+    }
+    return out;
+}
+
+std::string rightalign(std::string text, std::size_t width) {
+    if (text.size() >= width) {
+        return text;
+    }
+    return std::string(width - text.size(), ' ') + text;
+}
+
+std::string formatstatistic(double x, char decimal) {
+    if (!std::isfinite(x) || x == 0) {
+        return x == 0 ? std::string("0") + decimal + "000" : formatgeneral(x, 7, decimal);
+    }
+    Decimal d = todecimal(x, 7);
+    if (d.exponent >= 7) {
+        return formatgeneral(x, 7, decimal);
+    }
+    // The value rounded to 7 significant digits, then written with exactly 3 decimals.
+    std::string sci = std::string(d.negative ? "-" : "") + d.digits.substr(0, 1) + "." +
+                      (d.digits.size() > 1 ? d.digits.substr(1) : "0") + "e" +
+                      std::to_string(d.exponent);
+    double rounded = 0;
+    std::from_chars(sci.data(), sci.data() + sci.size(), rounded);
+    std::string out = formatfixed(rounded, 3);
+    if (auto p = out.find('.'); p != std::string::npos) {
+        out[p] = decimal;
+    }
+    return out;
+}
+
+double generalroundtrip(double x, int digits) {
+    if (!std::isfinite(x) || x == 0) {
+        return x;
+    }
+    return *parsereal(formatgeneral(x, digits), '.');
+}
+
+} // namespace kw

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kw {
+
+// Reads a decimal real: optional blanks, an optional sign, digits with at most one decimal
+// mark (at least one digit in all), an optional exponent (E or e, optional sign, digits),
+// optional blanks. Values beyond the range of a double are refused; tiny ones become 0.
+std::optional<double> parsereal(std::string_view text, char decimal);
+
+// As parsereal, but raises "'x' is not a valid floating point value".
+double realvalue(std::string_view text, char decimal);
+
+// Reads a whole number in the range of a signed 32-bit integer: optional blanks, an optional
+// sign, decimal digits, optional blanks.
+std::optional<std::int32_t> parseinteger(std::string_view text);
+
+// The general format with n significant digits: the value rounded to n digits without
+// trailing zeros, in fixed notation when its decimal exponent e lies in -5 <= e < n, otherwise
+// as mantissa, 'E', a minus sign for a negative exponent and the exponent (1.5E-6, 1E20).
+// Every text it gives reads back through parsereal as the rounded value.
+std::string formatgeneral(double x, int digits, char decimal = '.');
+
+// Fixed notation with the given number of decimals and the point, as printf's %.*f, except
+// that a value that rounds to zero is written without a minus sign.
+std::string formatfixed(double x, int decimals);
+
+// Right-aligns text in a field of the given width (longer texts are kept whole).
+std::string rightalign(std::string text, std::size_t width);
+
+// The statistic on screen: rounded to 7 significant digits and written with 3 decimals;
+// values of more than 7 integer digits fall back to the general format.
+std::string formatstatistic(double x, char decimal);
+
+// The value a formatted text reads back as, for steps that take numbers from grid texts.
+double generalroundtrip(double x, int digits);
+
+} // namespace kw
