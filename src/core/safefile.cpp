@@ -25,16 +25,19 @@ namespace {
     throw Failure::plain("cannot write the file " + path + ": " + std::strerror(err));
 }
 
-// The file that a name stands for: a link is followed so that the link itself stays.
+// The file that a name stands for: links are followed (also to a file not yet there) so
+// that the link itself stays.
 std::string resolved(const std::string& path) {
+    std::filesystem::path p(path);
     std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        auto target = std::filesystem::canonical(path, ec);
-        if (!ec) {
-            return target.string();
+    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(p, ec); ++depth) {
+        std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+        if (ec) {
+            break;
         }
+        p = target.is_absolute() ? target : p.parent_path() / target;
     }
-    return path;
+    return p.string();
 }
 
 // Removes the temporary file unless it was renamed into place.

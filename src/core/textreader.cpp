@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -118,17 +119,20 @@ DataTable readtextdata(std::string bytes, Feedback* feedback) {
 }
 
 DataTable readtextfile(const std::string& path, Feedback* feedback) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        throw Failure::plain(ioerror(path, EISDIR));
+    }
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!f) {
         throw Failure::plain(ioerror(path, errno));
     }
     std::string bytes;
-    if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(f.get());
-        if (size > 0) {
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > 0) {
             bytes.reserve(static_cast<std::size_t>(size));
         }
-        std::rewind(f.get());
     }
     char buffer[1 << 16];
     std::size_t n = 0;

@@ -1,1 +1,153 @@
+#include "failure.h"
+#include "numbers.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <regex>
+#include <string>
+
+namespace {
+
+using kw::formatfixed;
+using kw::formatgeneral;
+using kw::formatstatistic;
+using kw::parseinteger;
+using kw::parsereal;
+
+TEST(ParseReal, AcceptsTheUsualShapes) {
+    EXPECT_EQ(parsereal(" 1.5 ", '.'), 1.5);
+    EXPECT_EQ(parsereal("+2", '.'), 2.0);
+    EXPECT_EQ(parsereal("-0", '.'), 0.0);
+    EXPECT_EQ(parsereal(".5", '.'), 0.5);
+    EXPECT_EQ(parsereal("5.", '.'), 5.0);
+    EXPECT_EQ(parsereal("1E-3", '.'), 0.001);
+    EXPECT_EQ(parsereal("-2.5e+2", '.'), -250.0);
+    EXPECT_EQ(parsereal("1,5", ','), 1.5);
+    // Texts longer than any usual number.
+    EXPECT_EQ(parsereal(std::string("0.").append(99, '0').append("1"), '.'), 1e-100);
+    EXPECT_EQ(parsereal(std::string(100, ' ').append("-3").append(100, ' '), '.'), -3.0);
+    const std::string digits(90, '7');
+    EXPECT_EQ(parsereal(digits, '.'), std::strtod(digits.c_str(), nullptr));
+}
+
+TEST(ParseReal, RefusesWhatIsNotANumber) {
+    for (const char* text : {"nan", "inf", "-inf", "", "   ", ".", "1e", "1e+", "e5", "1.2.3",
+                             "--1", "+-1", "- 1", "1 5", "1e5x", "0x10", "1,5"}) {
+        EXPECT_FALSE(parsereal(text, '.').has_value()) << text;
+    }
+    EXPECT_FALSE(parsereal("1.5", ',').has_value());
+    EXPECT_FALSE(parsereal(std::string(90, '7').append("x"), '.').has_value());
+}
+
+TEST(ParseReal, RangeLimits) {
+    EXPECT_EQ(parsereal("1.7976931348623157e308", '.'), std::numeric_limits<double>::max());
+    EXPECT_EQ(parsereal("4.9e-324", '.'), std::numeric_limits<double>::denorm_min());
+    EXPECT_FALSE(parsereal("1e999", '.').has_value());
+    EXPECT_FALSE(parsereal("1.8e308", '.').has_value());
+    EXPECT_FALSE(parsereal("-1e400", '.').has_value());
+    EXPECT_FALSE(parsereal("10e99999999999999999999", '.').has_value());
+    EXPECT_EQ(parsereal("1e-400", '.'), 0.0);
+    EXPECT_EQ(parsereal("1e-99999999999999999999", '.'), 0.0);
+    EXPECT_EQ(parsereal(std::string("1").append(400, '0').append("e-400"), '.'), 1.0);
+}
+
+TEST(ParseReal, RealValueThrowsWithTheText) {
+    EXPECT_EQ(kw::realvalue("2.25", '.'), 2.25);
+    try {
+        kw::realvalue("abc", '.');
+        ADD_FAILURE() << "no failure";
+    } catch (const kw::Failure& f) {
+        EXPECT_EQ(f.message(), "'abc' is not a valid floating point value");
+    }
+}
+
+TEST(ParseInteger, SignedThirtyTwoBitRange) {
+    EXPECT_EQ(parseinteger(" -7 "), -7);
+    EXPECT_EQ(parseinteger("+3"), 3);
+    EXPECT_EQ(parseinteger("2147483647"), 2147483647);
+    EXPECT_EQ(parseinteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    for (const char* text : {"2147483648", "-2147483649", "99999999999999999999", "1.0", "1e3", "",
+                             " ", "+", "-", "12a", "1 2"}) {
+        EXPECT_FALSE(parseinteger(text).has_value()) << text;
+    }
+}
+
+TEST(FormatGeneral, FixedAndExponentForms) {
+    EXPECT_EQ(formatgeneral(0.05, 15), "0.05");
+    EXPECT_EQ(formatgeneral(3, 15), "3");
+    EXPECT_EQ(formatgeneral(-2.5, 15, ','), "-2,5");
+    EXPECT_EQ(formatgeneral(0.1 + 0.2, 15), "0.3");
+    EXPECT_EQ(formatgeneral(2.0 / 3.0, 3), "0.667");
+    EXPECT_EQ(formatgeneral(1.5e-6, 15), "1.5E-6");
+    EXPECT_EQ(formatgeneral(1.5e-6, 15, ','), "1,5E-6");
+    EXPECT_EQ(formatgeneral(1.2345678e-5, 3), "0.0000123");
+    EXPECT_EQ(formatgeneral(1e20, 15), "1E20");
+    EXPECT_EQ(formatgeneral(1e14, 15), "100000000000000");
+    EXPECT_EQ(formatgeneral(1e15, 15), "1E15");
+    EXPECT_EQ(formatgeneral(123456, 3), "1.23E5");
+    EXPECT_EQ(formatgeneral(-1e-100, 15), "-1E-100");
+    EXPECT_EQ(formatgeneral(-0.0, 15), "0");
+    // The rounded value decides the form.
+    EXPECT_EQ(formatgeneral(999.96, 4), "1000");
+    EXPECT_EQ(formatgeneral(99999.5, 5), "1E5");
+    EXPECT_EQ(formatgeneral(9.9999999e-6, 3), "0.00001");
+}
+
+TEST(FormatGeneral, ReadsBackAsTheRoundedValue) {
+    std::mt19937_64 rng(2024);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-320, 300);
+    const std::regex point("-?([0-9]+(\\.[0-9]*[1-9])?|[1-9](\\.[0-9]*[1-9])?E-?[1-9][0-9]*)");
+    const std::regex comma("-?([0-9]+(,[0-9]*[1-9])?|[1-9](,[0-9]*[1-9])?E-?[1-9][0-9]*)");
+    for (int trial = 0; trial < 20000; ++trial) {
+        const double x = mantissa(rng) * std::pow(10.0, exponent(rng));
+        const int n = 1 + trial % 17;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*e", n - 1, x);
+        const char mark = trial % 2 == 0 ? '.' : ',';
+        const std::string text = formatgeneral(x, n, mark);
+        ASSERT_TRUE(std::regex_match(text, mark == '.' ? point : comma)) << text;
+        ASSERT_EQ(parsereal(text, mark), std::strtod(buf, nullptr)) << text << " from " << buf;
+    }
+}
+
+TEST(FormatFixed, AsPrintfWithoutNegativeZero) {
+    EXPECT_EQ(formatfixed(-0.0001, 3), "0.000");
+    EXPECT_EQ(formatfixed(-0.4, 0), "0");
+    EXPECT_EQ(formatfixed(-0.0, 2), "0.00");
+    EXPECT_EQ(formatfixed(1e21, 0), "1000000000000000000000");
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> value(-1e6, 1e6);
+    for (int trial = 0; trial < 5000; ++trial) {
+        const double x = value(rng);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*f", trial % 8, x);
+        ASSERT_EQ(formatfixed(x, trial % 8), buf);
+    }
+    EXPECT_EQ(kw::rightalign("1.5", 7), "    1.5");
+    EXPECT_EQ(kw::rightalign("12345678", 7), "12345678");
+}
+
+TEST(FormatStatistic, SevenSignificantDigitsThreeDecimals) {
+    EXPECT_EQ(formatstatistic(3.14159265, ','), "3,142");
+    EXPECT_EQ(formatstatistic(-0.0, '.'), "0.000");
+    EXPECT_EQ(formatstatistic(-0.00012, '.'), "0.000");
+    // Rounded to 7 digits first: 12345.67, not 12345.675.
+    EXPECT_EQ(formatstatistic(12345.6749, '.'), "12345.670");
+    EXPECT_EQ(formatstatistic(123456.789, '.'), "123456.800");
+    EXPECT_EQ(formatstatistic(1234567.4, '.'), "1234567.000");
+    EXPECT_EQ(formatstatistic(12345678, ','), "1,234568E7");
+}
+
+TEST(GeneralRoundTrip, GivesTheValueOfTheText) {
+    EXPECT_EQ(kw::generalroundtrip(1.0 / 3.0, 3), 0.333);
+    EXPECT_EQ(kw::generalroundtrip(2.0 / 3.0, 15), 0.666666666666667);
+    EXPECT_EQ(kw::generalroundtrip(1.23456e-7, 2), 1.2e-7);
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# End-to-end checks of kwtest: exit codes, outputs, and that a refusal touches no file.
+set -u
+kwtest=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expect_exit() { # code, then the command
+    local want=$1
+    shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || fail "exit $got (want $want): $* :: $(cat "$work/err")"
+}
+
+# The report on standard output equals the one written with --report.
+expect_exit 0 "$kwtest" "$examples/insectsprays.txt" --group spray --test count
+cp "$work/out" "$work/stdout.txt"
+expect_exit 0 "$kwtest" "$examples/insectsprays.txt" --group spray --test count --report "$work/r.txt"
+cmp -s "$work/stdout.txt" "$work/r.txt" || fail "stdout and --report differ"
+grep -q $'^Chi2:  54.691\r$' "$work/r.txt" || fail "insect sprays statistic"
+grep -q $'^p: 0.018\r$' <("$kwtest" "$examples/plantgrowth.txt" --group group --test weight) ||
+    fail "plant growth p"
+
+# JSON holds the grids and the values.
+expect_exit 0 "$kwtest" "$examples/airquality.txt" --group Month --test Ozone --missing -99 \
+    --sort median --json "$work/a.json" --report "$work/a.txt"
+grep -q '"ntotal": 116' "$work/a.json" || fail "json ntotal"
+grep -q '"mulcompgrid": \[' "$work/a.json" || fail "json mulcompgrid"
+grep -q $'^grouped_by Month 5 6 9 8 7 \r$' "$work/a.txt" || fail "median order"
+
+# Refusals: message on stderr, exit 1, no output file created or changed.
+echo keep >"$work/keep.txt"
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group weight --test weight --report "$work/keep.txt"
+grep -qx 'group variable must be discrete' "$work/err" || fail "discrete message"
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --test group --report "$work/keep.txt"
+grep -qx 'test variable must be numeric' "$work/err" || fail "numeric message"
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --report "$work/keep.txt"
+grep -qx 'first choose group and test variable' "$work/err" || fail "choose message"
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --test weight --where group=none \
+    --report "$work/keep.txt" --json "$work/new.json"
+grep -qx 'no cases selected' "$work/err" || fail "no cases message"
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --test weight --alpha abc --report "$work/keep.txt"
+grep -qx "'abc' is not a valid floating point value" "$work/err" || fail "alpha message"
+expect_exit 1 "$kwtest" "$work/missing-file.txt" --group g --test x --report "$work/keep.txt"
+[ "$(cat "$work/keep.txt")" = keep ] || fail "a refusal changed the output file"
+[ -e "$work/new.json" ] && fail "a refusal created the json file"
+
+# Warnings go to stderr and the run goes on.
+{
+    printf 'g x\r\n'
+    for g in $(seq 1 251); do printf '%d %d\r\n%d %d\r\n' "$g" $((g % 7)) "$g" $((g % 5)); done
+} >"$work/many.txt"
+expect_exit 0 "$kwtest" "$work/many.txt" --group g --test x
+grep -q 'more then 250 groups' "$work/err" || fail "250 groups warning"
+grep -q 'df:   250' "$work/out" || fail "251 groups result"
+
+# Usage errors and help.
+expect_exit 2 "$kwtest"
+expect_exit 2 "$kwtest" a.txt --sort size
+expect_exit 0 "$kwtest" --help
+grep -q -- '--group-as' "$work/out" || fail "help text"
+
+[ "$failures" -eq 0 ] && echo "all kwtest checks passed"
+exit $((failures > 0))
