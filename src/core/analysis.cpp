@@ -239,16 +239,19 @@ void rank(Analysis& a, const std::vector<double>& values, const Collation& colla
     a.mediantext.assign(std::size_t(k), {});
     wide sumsquares4 = 0; // sum of (2 rank)^2
     long double groupterms = 0;
+    long double withinterms = 0;
     const std::uint64_t ntotal = n;
     for (int g = 0; g < k; ++g) {
         const std::size_t gi = std::size_t(g);
         const std::uint32_t size = a.groupsize(g);
         std::uint64_t twicesum = 0;
+        wide groupsquares4 = 0;
         for (std::uint32_t i = a.groupstart[gi]; i < a.groupstart[gi + 1]; ++i) {
             const std::uint64_t r2 = a.twicerank[i];
             twicesum += r2;
-            sumsquares4 += wide(r2) * r2;
+            groupsquares4 += wide(r2) * r2;
         }
+        sumsquares4 += groupsquares4;
         a.ranksum[gi] = static_cast<double>(twicesum) / 2;
         a.median[gi] = size % 2 == 1 ? static_cast<double>(lo[gi])
                                      : static_cast<double>((lo[gi] + hi[gi]) / 2);
@@ -257,10 +260,14 @@ void rank(Analysis& a, const std::vector<double>& values, const Collation& colla
         // SG - C summed without cancellation: n_g (mean rank_g - (N + 1) / 2)^2.
         const swide dev = swide(twicesum) - swide(size) * swide(ntotal + 1);
         groupterms += tolong(dev * dev) / (4.0L * size);
+        // n_g (sum of squares) - R_g^2 over n_g, from twice the ranks: exact numerators.
+        const swide spread = swide(groupsquares4) * swide(size) - swide(twicesum) * swide(twicesum);
+        withinterms += tolong(spread) / (4.0L * size);
     }
     const swide c4 = swide(ntotal) * swide(ntotal + 1) * swide(ntotal + 1);
     a.sumsquaresminusc = tolong(swide(sumsquares4) - c4) / 4;
     a.sumgroupsminusc = groupterms;
+    a.withingroups = withinterms;
     a.ranked = true;
 
     countcases(a, sorted, groupof, collation, feedback);

@@ -42,6 +42,7 @@ struct Analysis {
     // Sums of the statistic, exact where the ranks allow.
     long double sumsquaresminusc = 0; // SR - C
     long double sumgroupsminusc = 0;  // SG - C
+    long double withingroups = 0;     // SR - SG, the squares of ranks around their group means
 
     // The distinct test texts of the counts grid, in collation order: index into `cases`
     // of the first case holding each, and for each, its non-zero counts per group.

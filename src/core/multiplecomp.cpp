@@ -44,49 +44,48 @@ std::vector<int> summaryorder(const Analysis& a, const std::vector<int>& current
     }));
 }
 
-double comparisoncritical(const OverallTest& test) {
-    const std::int64_t df = test.ntotal - test.ngroups;
+double comparisoncritical(std::int64_t ntotal, int ngroups, double alpha) {
+    const std::int64_t df = ntotal - ngroups;
     if (df <= 0) {
         throw Failure::plain("Invalid floating point operation: every group holds a single case, "
                              "so no degrees of freedom are left for the multiple comparison");
     }
     if (df > static_cast<std::int64_t>(UINT32_MAX) ||
-        !tcriticalsearchends(static_cast<std::uint32_t>(df), test.alpha)) {
+        !tcriticalsearchends(static_cast<std::uint32_t>(df), alpha)) {
         throw Failure::error("the multiple comparison cannot find the critical value of t for " +
                              std::to_string(df) + " degrees of freedom at alpha = " +
-                             formatgeneral(test.alpha, 15) + "; choose a smaller alpha");
+                             formatgeneral(alpha, 15) + "; choose a smaller alpha");
     }
-    return tcritical(static_cast<std::uint32_t>(df), test.alpha);
+    return tcritical(static_cast<std::uint32_t>(df), alpha);
 }
 
-MulcompGrid::MulcompGrid(std::shared_ptr<const Analysis> a, std::vector<int> order,
-                         const OverallTest& test, double tcrit)
+MulcompGrid::MulcompGrid(std::shared_ptr<const Analysis> a, std::vector<int> order, double tcrit)
     : a_(std::move(a)), order_(std::move(order)) {
-    using real = long double;
-    const real n = static_cast<real>(test.ntotal);
-    const real k = test.ngroups;
-    // N - 1 - T is zero in exact arithmetic when every group is constant; rounding must not
-    // turn it into the root of a negative number.
-    real spread = (n - 1 - test.chi2) * test.rankvar / (n - k);
-    if (spread < 0) {
-        spread = 0;
-    }
-    critical_ = static_cast<real>(tcrit) * std::sqrt(spread);
-    meanrank_.resize(a_->groupvalues.size());
-    for (std::size_t g = 0; g < meanrank_.size(); ++g) {
-        const real r = generalroundtrip(a_->ranksum[g], 15);
-        meanrank_[g] = r / a_->groupsize(int(g));
+    // (N - 1 - T) S2 is, exactly, the sum of squares of the ranks around their group means:
+    // taking it from the ranks keeps a critical difference that equals a difference of mean
+    // ranks in exact arithmetic from being split by the rounding of T and S2.
+    const long double dferror = static_cast<long double>(a_->cases.size()) - a_->ngroups();
+    const long double t = tcrit;
+    scale_ = t * t * a_->withingroups / dferror;
+    ranksum_.resize(a_->groupvalues.size());
+    for (std::size_t g = 0; g < ranksum_.size(); ++g) {
+        ranksum_[g] = generalroundtrip(a_->ranksum[g], 15);
     }
 }
 
 bool MulcompGrid::significant(int i, int j) const {
+    // t A >= B, squared and multiplied out: t^2 w^2 (n_i + n_j) n_i n_j >= (R_i n_j - R_j n_i)^2.
     const auto gi = static_cast<std::size_t>(order_[std::size_t(i)]);
     const auto gj = static_cast<std::size_t>(order_[std::size_t(j)]);
     const long double ni = a_->groupsize(int(gi));
     const long double nj = a_->groupsize(int(gj));
-    const long double a = std::sqrt(1 / ni + 1 / nj) * critical_;
-    const long double b = std::fabs(meanrank_[gi] - meanrank_[gj]);
-    return !(a >= b);
+    const long double critical = scale_ * (ni + nj) * ni * nj;
+    const long double d = ranksum_[gi] * nj - ranksum_[gj] * ni;
+    const long double difference = d * d;
+    // Both sides carry rounding of a few units in the last place of a long double; within that
+    // the two are equal, and an equal difference is not significant.
+    constexpr long double tolerance = 1e-15L;
+    return critical < difference * (1 - tolerance);
 }
 
 std::string MulcompGrid::cell(int col, int row) const {

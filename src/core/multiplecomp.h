@@ -23,22 +23,13 @@ inline constexpr const char* significantmark = "   *  ";
 std::vector<int> summaryorder(const Analysis& a, const std::vector<int>& current, SortBy by,
                               bool groupsastexts);
 
-// What the pairwise comparison needs from the overall test.
-struct OverallTest {
-    std::int64_t ntotal = 0;
-    int ngroups = 0;
-    double rankvar = 0; // S2
-    double chi2 = 0;    // T
-    double alpha = 0;
-};
-
 // The comparison table: groups in `order`, each pair marked significant when its mean ranks
 // differ by more than t sqrt(S2 (N - 1 - T) / (N - k)) sqrt(1/n_i + 1/n_j), t the critical
-// value of Student's t for N - k degrees of freedom.
+// value of Student's t for N - k degrees of freedom at level alpha. A difference exactly equal
+// to the critical one is not significant.
 class MulcompGrid final : public Grid {
 public:
-    MulcompGrid(std::shared_ptr<const Analysis> a, std::vector<int> order, const OverallTest& test,
-                double tcrit);
+    MulcompGrid(std::shared_ptr<const Analysis> a, std::vector<int> order, double tcrit);
     int cols() const override { return static_cast<int>(order_.size()) + 2; }
     int rows() const override { return cols(); }
     std::string cell(int col, int row) const override;
@@ -47,11 +38,12 @@ public:
 private:
     std::shared_ptr<const Analysis> a_;
     std::vector<int> order_;
-    std::vector<long double> meanrank_; // per group, from the rank sums as shown
-    long double critical_ = 0;          // t * w
+    std::vector<long double> ranksum_; // per group, as the summary grid shows it
+    long double scale_ = 0;            // t^2 S2 (N - 1 - T) / (N - k)
 };
 
-// Refuses, with a clear message, what the critical value of t cannot be found for; returns t.
-double comparisoncritical(const OverallTest& test);
+// The critical value of t for the comparison of a test on `ntotal` cases in `ngroups` groups.
+// Refuses, with a clear message, what it cannot be found for.
+double comparisoncritical(std::int64_t ntotal, int ngroups, double alpha);
 
 } // namespace kw

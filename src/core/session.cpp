@@ -329,13 +329,12 @@ void Session::calculate(Feedback* feedback) {
         multisortitem_ = SortBy::groupvalue;
         summaryorder_ = order0;
         npgrgrid_ = std::make_shared<SummaryGrid>(analysis, order0);
-        const OverallTest test{n, k, values_.rankvar, chi2, alpha};
         try {
-            tcritical_ = comparisoncritical(test);
+            tcritical_ = comparisoncritical(n, k, alpha);
         } catch (const Failure& f) {
             throw stopped(f);
         }
-        mulcompgrid_ = std::make_shared<MulcompGrid>(analysis, order0, test, tcritical_);
+        mulcompgrid_ = std::make_shared<MulcompGrid>(analysis, order0, tcritical_);
         mulcompvisible_ = true;
     }
     countgrid_ = std::make_shared<CountGrid>(analysis);
@@ -350,9 +349,7 @@ void Session::multisort(SortBy by) {
     multisortitem_ = by;
     summaryorder_ = order;
     npgrgrid_ = std::make_shared<SummaryGrid>(analysis_, order);
-    const OverallTest test{values_.ntotal, values_.ngroups, values_.rankvar, values_.chi2,
-                           values_.alpha};
-    mulcompgrid_ = std::make_shared<MulcompGrid>(analysis_, std::move(order), test, tcritical_);
+    mulcompgrid_ = std::make_shared<MulcompGrid>(analysis_, std::move(order), tcritical_);
     mulcompvisible_ = true;
     page_ = Page::output;
 }
