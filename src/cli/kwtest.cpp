@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -92,14 +93,28 @@ int run(const kw::cli::Options& o) {
         s.multisort(*o.sort == "median" ? kw::SortBy::median : kw::SortBy::groupvalue);
     }
 
+    // Both outputs are written in full before either replaces its target, so that a failure
+    // leaves no output behind.
+    std::optional<kw::SafeFile> report;
+    std::optional<kw::SafeFile> json;
     if (o.report) {
-        s.savereport(*o.report);
+        report.emplace(*o.report);
+        s.writereport(report->stream());
+        report->finish();
+    }
+    if (o.json) {
+        json.emplace(*o.json);
+        writejson(json->stream(), s);
+        json->finish();
+    }
+    if (report) {
+        report->publish();
     } else {
         std::cout << s.report();
         std::cout.flush();
     }
-    if (o.json) {
-        kw::writefilesafely(*o.json, [&](std::ostream& out) { writejson(out, s); });
+    if (json) {
+        json->publish();
     }
     return 0;
 }

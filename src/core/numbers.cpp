@@ -16,6 +16,29 @@ bool isdigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Digits beyond the rounding position that to_chars is asked for. A double is never this
+// close to a halfway point without being on it, so the extra digits tell an exact tie from a
+// value just above or below one, and rounding them by hand rounds the exact binary value.
+constexpr int guarddigits = 30;
+
+// Rounds the decimal digit string half away from zero, keeping `keep` digits; returns true
+// when the carry ran out of the front ("999" became "000", a 1 to put in front).
+bool roundhalfup(std::string& digits, std::size_t keep) {
+    const bool up = digits.size() > keep && digits[keep] >= '5';
+    digits.resize(keep);
+    if (!up) {
+        return false;
+    }
+    for (std::size_t i = keep; i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
 // Scientific digits of x rounded to n significant digits: the digits without point or sign
 // (trailing zeros removed) and the decimal exponent of the first digit.
 struct Decimal {
@@ -25,9 +48,9 @@ struct Decimal {
 };
 
 Decimal todecimal(double x, int n) {
-    std::array<char, 64> buf{};
-    auto res =
-        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, n - 1);
+    std::array<char, 128> buf{};
+    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific,
+                             n - 1 + guarddigits);
     std::string_view s(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
     Decimal d;
     std::size_t i = 0;
@@ -42,6 +65,11 @@ Decimal todecimal(double x, int n) {
     }
     int e = 0;
     std::from_chars(s.data() + i + 1 + (s[i + 1] == '+' ? 1 : 0), s.data() + s.size(), e);
+    if (roundhalfup(d.digits, static_cast<std::size_t>(n))) {
+        d.digits.insert(d.digits.begin(), '1');
+        d.digits.pop_back();
+        ++e;
+    }
     d.exponent = e;
     while (d.digits.size() > 1 && d.digits.back() == '0') {
         d.digits.pop_back();
@@ -252,12 +280,29 @@ std::string formatgeneral(double x, int digits, char decimal) {
 }
 
 std::string formatfixed(double x, int decimals) {
-    std::array<char, 400> buf{};
-    auto res =
-        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
-    std::string out(buf.data(), res.ptr);
-    if (!out.empty() && out[0] == '-' && out.find_first_not_of("-0.") == std::string::npos) {
-        out.erase(0, 1);
+    if (!std::isfinite(x)) {
+        return formatgeneral(x, 15);
+    }
+    std::string buf(400 + static_cast<std::size_t>(decimals + guarddigits), '\0');
+    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(x),
+                             std::chars_format::fixed, decimals + guarddigits);
+    buf.resize(static_cast<std::size_t>(res.ptr - buf.data()));
+    // Round the digits (point taken out) half away from zero, then put the point back.
+    const std::size_t point = buf.find('.');
+    std::string digits = buf.substr(0, point) + buf.substr(point + 1);
+    std::size_t intdigits = point;
+    if (roundhalfup(digits, point + static_cast<std::size_t>(decimals))) {
+        digits.insert(digits.begin(), '1');
+        ++intdigits;
+    }
+    std::string out;
+    if (x < 0 && digits.find_first_not_of('0') != std::string::npos) {
+        out += '-'; // a value that rounds to zero is written without a sign
+    }
+    out.append(digits, 0, intdigits);
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits, intdigits, std::string::npos);
     }
     return out;
 }

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -20,10 +19,6 @@
 namespace kw {
 
 namespace {
-
-[[noreturn]] void fail(const std::string& path, int err) {
-    throw Failure::plain("cannot write the file " + path + ": " + std::strerror(err));
-}
 
 // The file that a name stands for: links are followed (also to a file not yet there) so
 // that the link itself stays.
@@ -40,99 +35,113 @@ std::string resolved(const std::string& path) {
     return p.string();
 }
 
-// Removes the temporary file unless it was renamed into place.
-struct TempFile {
-    std::string name;
-    bool kept = false;
-    ~TempFile() {
-        if (!kept && !name.empty()) {
-            std::remove(name.c_str());
-        }
-    }
-};
-
 } // namespace
 
-void writefilesafely(const std::string& path, const std::function<void(std::ostream&)>& write) {
-    const std::string target = resolved(path);
+void SafeFile::fail(int err) const {
+    throw Failure::plain("cannot write the file " + path_ + ": " + std::strerror(err));
+}
+
+SafeFile::SafeFile(const std::string& path) : path_(path), target_(resolved(path)) {
     std::error_code ec;
-    if (std::filesystem::is_directory(target, ec)) {
-        fail(path, EISDIR);
+    if (std::filesystem::is_directory(target_, ec)) {
+        fail(EISDIR);
     }
-    const std::filesystem::path dir = std::filesystem::path(target).parent_path();
+    const std::filesystem::path dir = std::filesystem::path(target_).parent_path();
     const std::string stem = (dir.empty() ? std::filesystem::path(".") : dir).string() + "/." +
-                             std::filesystem::path(target).filename().string();
-    TempFile temp;
+                             std::filesystem::path(target_).filename().string();
 #ifdef _WIN32
-    for (int attempt = 0; attempt < 100 && temp.name.empty(); ++attempt) {
+    for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
         std::string name =
             stem + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(attempt);
         FILE* f = std::fopen(name.c_str(), "wbx");
         if (f != nullptr) {
             std::fclose(f);
-            temp.name = name;
+            temp_ = name;
         }
     }
-    if (temp.name.empty()) {
-        fail(path, errno);
+    if (temp_.empty()) {
+        fail(errno);
     }
 #else
     std::string pattern = stem + ".XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        fail(path, errno);
+        fail(errno);
     }
     close(fd);
-    temp.name = pattern;
+    temp_ = pattern;
 #endif
-    {
-        std::ofstream out(temp.name, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            fail(path, errno);
-        }
-        write(out);
-        out.flush();
-        if (!out) {
-            fail(path, errno != 0 ? errno : EIO);
-        }
-        out.close();
-        if (out.fail()) {
-            fail(path, errno != 0 ? errno : EIO);
-        }
+    out_.open(temp_, std::ios::binary | std::ios::trunc);
+    if (!out_) {
+        const int err = errno;
+        std::remove(temp_.c_str());
+        fail(err);
     }
-#ifdef _WIN32
-    if (!MoveFileExA(temp.name.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        fail(path, EACCES);
+}
+
+SafeFile::~SafeFile() {
+    if (!published_) {
+        out_.close();
+        std::remove(temp_.c_str());
     }
-#else
-    {
-        const int fd = open(temp.name.c_str(), O_RDONLY);
-        if (fd < 0 || fsync(fd) != 0) {
-            const int err = errno;
-            if (fd >= 0) {
-                close(fd);
-            }
-            fail(path, err);
+}
+
+void SafeFile::finish() {
+    if (finished_) {
+        return;
+    }
+    out_.flush();
+    if (!out_) {
+        fail(errno != 0 ? errno : EIO);
+    }
+    out_.close();
+    if (out_.fail()) {
+        fail(errno != 0 ? errno : EIO);
+    }
+#ifndef _WIN32
+    const int fd = open(temp_.c_str(), O_RDONLY);
+    if (fd < 0 || fsync(fd) != 0) {
+        const int err = errno;
+        if (fd >= 0) {
+            close(fd);
         }
-        close(fd);
+        fail(err);
     }
+    close(fd);
     // The new file gets the mode of the one it replaces, or the usual mode of a new file.
     struct stat st {};
     mode_t mode = 0;
-    if (stat(target.c_str(), &st) == 0) {
+    if (stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
     }
-    chmod(temp.name.c_str(), mode);
-    if (std::rename(temp.name.c_str(), target.c_str()) != 0) {
-        fail(path, errno);
+    chmod(temp_.c_str(), mode);
+#endif
+    finished_ = true;
+}
+
+void SafeFile::publish() {
+    finish();
+#ifdef _WIN32
+    if (!MoveFileExA(temp_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fail(EACCES);
+    }
+#else
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        fail(errno);
     }
 #endif
-    temp.kept = true;
+    published_ = true;
+}
+
+void writefilesafely(const std::string& path, const std::function<void(std::ostream&)>& write) {
+    SafeFile file(path);
+    write(file.stream());
+    file.publish();
 }
 
 } // namespace kw

@@ -1,16 +1,44 @@
 #pragma once
 
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
 
 namespace kw {
 
-// Writes a file so that it is either complete or not changed at all: the text goes to a
-// temporary file in the target's folder, which is flushed to disk and then renamed over the
-// target. Any failure (an unwritable folder, a full disk, a name that is a folder) removes the
-// temporary file, leaves an existing target untouched and throws kw::Failure with the
-// system's message.
+// A file written so that it is either complete or not changed at all: the text goes to a
+// temporary file in the target's folder, which is flushed to disk (finish) and then renamed
+// over the target (publish). Any failure (an unwritable folder, a full disk, a name that is a
+// folder) throws kw::Failure with the system's message and leaves an existing target
+// untouched; the temporary file is removed unless it was published.
+class SafeFile {
+public:
+    explicit SafeFile(const std::string& path);
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+    ~SafeFile();
+
+    std::ostream& stream() { return out_; }
+
+    // Flushes and syncs the text; every write error shows here.
+    void finish();
+
+    // Puts the finished file in place of the target.
+    void publish();
+
+private:
+    [[noreturn]] void fail(int err) const;
+
+    std::string path_;   // as given, for messages
+    std::string target_; // the file it stands for, links followed
+    std::string temp_;
+    std::ofstream out_;
+    bool finished_ = false;
+    bool published_ = false;
+};
+
+// Writes a whole file through SafeFile.
 void writefilesafely(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 } // namespace kw

@@ -51,6 +51,11 @@ expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --test weight 
 grep -qx "'abc' is not a valid floating point value" "$work/err" || fail "alpha message"
 expect_exit 1 "$kwtest" "$work/missing-file.txt" --group g --test x --report "$work/keep.txt"
 [ "$(cat "$work/keep.txt")" = keep ] || fail "a refusal changed the output file"
+# An output that cannot be written leaves the other one unwritten too.
+expect_exit 1 "$kwtest" "$examples/plantgrowth.txt" --group group --test weight \
+    --report "$work/keep.txt" --json "$work/no-such-folder/x.json"
+[ "$(cat "$work/keep.txt")" = keep ] || fail "a failed json write changed the report file"
+[ -z "$(ls -A "$work" | grep '^\.')" ] || fail "temporary files left behind"
 [ -e "$work/new.json" ] && fail "a refusal created the json file"
 
 # Warnings go to stderr and the run goes on.

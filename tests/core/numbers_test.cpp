@@ -116,7 +116,7 @@ TEST(FormatGeneral, ReadsBackAsTheRoundedValue) {
     }
 }
 
-TEST(FormatFixed, AsPrintfWithoutNegativeZero) {
+TEST(FormatFixed, AsPrintfBesideTiesWithoutNegativeZero) {
     EXPECT_EQ(formatfixed(-0.0001, 3), "0.000");
     EXPECT_EQ(formatfixed(-0.4, 0), "0");
     EXPECT_EQ(formatfixed(-0.0, 2), "0.00");
@@ -129,6 +129,16 @@ TEST(FormatFixed, AsPrintfWithoutNegativeZero) {
         std::snprintf(buf, sizeof buf, "%.*f", trial % 8, x);
         ASSERT_EQ(formatfixed(x, trial % 8), buf);
     }
+    // Exact halfway values round away from zero, whatever printf does with them.
+    EXPECT_EQ(formatfixed(0.0625, 3), "0.063");
+    EXPECT_EQ(formatfixed(-0.0625, 3), "-0.063");
+    EXPECT_EQ(formatfixed(57.0 / 16, 3), "3.563");
+    EXPECT_EQ(formatfixed(0.5, 0), "1");
+    EXPECT_EQ(formatfixed(999.9995, 3), "1000.000"); // just above the tie as a double
+    EXPECT_EQ(formatfixed(0.0005, 3), "0.001");
+    EXPECT_EQ(formatgeneral(123456789012344.5, 15), "123456789012345");
+    EXPECT_EQ(formatgeneral(0.03125, 3), "0.0313");
+    EXPECT_EQ(formatgeneral(9.5, 1), "1E1");
     EXPECT_EQ(kw::rightalign("1.5", 7), "    1.5");
     EXPECT_EQ(kw::rightalign("12345678", 7), "12345678");
 }
