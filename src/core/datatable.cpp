@@ -73,10 +73,4 @@ ColumnView DataTable::column(int col) const {
     return ColumnView(store_, columns_[static_cast<std::size_t>(col - 1)]);
 }
 
-void DataTable::clearcells() {
-    for (auto& c : columns_) {
-        c = std::make_shared<std::vector<CellRef>>(c->size());
-    }
-}
-
 } // namespace kw

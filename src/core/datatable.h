@@ -70,9 +70,6 @@ public:
     // Column `col` as it would stand after permute(order).
     ColumnView permutedcolumn(int col, const std::vector<std::uint32_t>& order) const;
 
-    // Empties every value cell, keeping names and size (the grid cleared before a read).
-    void clearcells();
-
 private:
     std::vector<CellRef>& writable(int col);
 

@@ -144,19 +144,4 @@ TEST(DataTable, PermuteMovesWholeCasesAndKeepsCaseNumbers) {
     EXPECT_EQ(columntexts(before), (Texts{"a", "b", "c", "d"}));
 }
 
-TEST(DataTable, ClearCellsKeepsNamesAndSize) {
-    DataTable t = kw::readtextdata("g x\r\n1 10\r\n2 20\r\n");
-    const kw::ColumnView before = t.column(2);
-    t.clearcells();
-    EXPECT_EQ(t.nvars(), 2);
-    EXPECT_EQ(t.ncases(), 2);
-    EXPECT_EQ(t.names(), (Texts{"g", "x"}));
-    EXPECT_EQ(columntexts(t.column(1)), (Texts{"", ""}));
-    EXPECT_EQ(columntexts(t.column(2)), (Texts{"", ""}));
-    EXPECT_EQ(t.cell(0, 2), "2");
-    EXPECT_EQ(columntexts(before), (Texts{"10", "20"}));
-    t.setvalue(2, 1, "new");
-    EXPECT_EQ(t.value(2, 1), "new");
-}
-
 } // namespace
