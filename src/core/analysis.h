@@ -11,8 +11,21 @@
 
 namespace kw {
 
+// The order in which the exchange sort by the grouping variable leaves the cases, with the
+// grouping text of every row numbered (equal texts, equal numbers).
+struct GroupingOrder {
+    std::vector<std::uint32_t> order;  // order[p] is the 0-based row that ends at position p
+    std::vector<std::uint32_t> textid; // per 0-based row
+};
+
+// Texts compared byte by byte, or numbers: every distinct grouping text is parsed once, and
+// the first (in row order) that is not a number raises "'x' is not a valid floating point
+// value" before anything is reordered. A table of fewer than 2 cases compares nothing.
+GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, char decimal,
+                            Feedback* feedback);
+
 // One calculation's view of the sorted data table: the included cases collected into groups
-// (runs of equal grouping text), and once ranked, their ranks, rank sums, medians, the
+// (runs of equal grouping text), and once ranked, their rank sums, medians, the sums of the
 // statistic and the counts. The result grids read it; it never changes once built.
 struct Analysis {
     std::string groupname;
@@ -33,11 +46,13 @@ struct Analysis {
 
     // Filled by rank(); empty while only collected.
     bool ranked = false;
-    std::vector<std::uint32_t> twicerank; // twice the mean rank of cases[i]
+    std::vector<double> distinctvalues;   // the test values, ascending, each once
+    std::vector<std::uint64_t> twicerank; // twice the mean rank of each distinct value
     std::vector<double> ranksum;          // per group
     std::vector<double> median;           // per group
     std::vector<std::string> ranksumtext; // general format, 15 digits
     std::vector<std::string> mediantext;
+    double rankof(std::size_t i) const; // the mean rank of case i
 
     // Sums of the statistic, exact where the ranks allow.
     long double sumsquaresminusc = 0; // SR - C
@@ -53,36 +68,16 @@ struct Analysis {
     std::uint32_t count(std::size_t j, int g) const;
 };
 
-// Parses the test texts of the included cases (group order) as numbers; the first text that is
-// not one raises "'x' is not a valid floating point value".
-std::vector<double> testvalues(const Analysis& a, Feedback* feedback);
-
-// Mean ranks, rank sums, medians, the sums of the statistic, and the counts.
-void rank(Analysis& a, const std::vector<double>& values, const Collation& collation,
-          Feedback* feedback);
-
-} // namespace kw
-
-namespace kw {
-
-// Collects the included cases of the table in the order `order` (order[p] is the table row,
-// 0-based, that comes p-th) into groups: a new group starts whenever the grouping text differs
-// from that of the previous included case. The first included case always starts a group,
-// also when its grouping text is empty.
-std::shared_ptr<Analysis> collectgroups(const DataTable& table,
-                                        const std::vector<std::uint32_t>& order,
+// Collects the included cases in the order of `grouping` into groups: a new group starts
+// whenever the grouping text differs from that of the previous included case. The first
+// included case always starts a group, also when its grouping text is empty.
+std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOrder& grouping,
                                         const std::vector<char>& included, int groupcol,
                                         int testcol, char decimal, Feedback* feedback);
 
-} // namespace kw
-
-namespace kw {
-
-// The order in which the exchange sort by the grouping variable leaves the cases: texts
-// compared byte by byte, or numbers (every grouping text parsed; the first that is not a
-// number raises "'x' is not a valid floating point value" before anything is reordered).
-// order[p] is the 0-based row that ends at position p.
-std::vector<std::uint32_t> groupingorder(const DataTable& table, int groupcol, bool astexts,
-                                         char decimal, Feedback* feedback);
+// Parses the test texts of the included cases; the first (in group order) that is not a
+// number raises "'x' is not a valid floating point value". Then ranks them (mean ranks for
+// ties) and fills the rank sums, medians, sums of the statistic and counts.
+void rank(Analysis& a, const Collation& collation, Feedback* feedback);
 
 } // namespace kw

@@ -20,6 +20,20 @@ int CaselessCollation::compare(std::string_view a, std::string_view b) const {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::uint64_t CaselessCollation::sortprefix(std::string_view text) const {
+    // The first 8 bytes as compare sees them, most significant first; a shorter text is
+    // padded with zero bytes, which keeps it before its longer continuations.
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        auto c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+        if (c >= 'A' && c <= 'Z') {
+            c += 32;
+        }
+        key = (key << 8) | c;
+    }
+    return key;
+}
+
 const Collation& Locale::collate() const {
     static const CaselessCollation caseless;
     return collation != nullptr ? *collation : caseless;

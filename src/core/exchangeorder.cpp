@@ -1,66 +1,106 @@
 #include "exchangeorder.h"
 
 #include "fenwick.h"
+#include "parallel.h"
 
 namespace kw {
 
 namespace {
 
-// Places the run sorted[first..last) (one key, original order) in its exchange-sort order,
-// given the tree of positions holding smaller keys.
-void orderrun(std::vector<std::uint32_t>& sorted, std::size_t first, std::size_t last,
-              const Fenwick& smaller, std::size_t n) {
-    const std::size_t m = last - first;
+// Places the items of one key, given in original order, in their exchange-sort order.
+// rotations[i] (i >= 1) is the number of smaller items between item i-1 and item i; trailing
+// the number after the last.
+void orderrun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotations,
+              std::size_t trailing, std::vector<std::uint32_t>& scratch) {
     // The queue as a cyclic array: Q = A[f..] followed by A[..f). An append inserts at index f
     // and moves f past it; a rotation advances f. Record each insertion index.
     std::vector<std::uint32_t> insertat(m);
     std::size_t f = 0;
-    std::uint32_t prev = 0;
     for (std::size_t i = 0; i < m; ++i) {
-        const std::uint32_t p = sorted[first + i];
         if (i > 0) {
-            const auto r = static_cast<std::size_t>(smaller.range(prev + 1, p));
-            f = (f + r) % i;
+            f = (f + rotations[i]) % i;
         }
         insertat[i] = static_cast<std::uint32_t>(f);
         ++f;
-        prev = p;
     }
-    f = (f + static_cast<std::size_t>(smaller.range(prev + 1, n))) % m;
+    f = (f + trailing) % m;
 
     // Offline insertions: the last inserted item takes the (index+1)-th free slot, and so on.
-    std::vector<std::uint32_t> a(m);
+    scratch.resize(m);
     Fenwick free = Fenwick::ones(m);
     for (std::size_t i = m; i-- > 0;) {
         const std::size_t slot = free.kth(static_cast<std::int32_t>(insertat[i]) + 1);
-        a[slot] = sorted[first + i];
+        scratch[slot] = items[i];
         free.add(slot, -1);
     }
     for (std::size_t j = 0; j < m; ++j) {
-        sorted[first + j] = a[(f + j) % m];
+        items[j] = scratch[(f + j) % m];
     }
 }
 
 } // namespace
 
-std::vector<std::uint32_t> exchangeorder(std::vector<std::uint32_t> sorted,
-                                         const std::vector<bool>& newkey) {
-    const std::size_t n = sorted.size();
-    Fenwick smaller(n);
-    std::size_t first = 0;
-    while (first < n) {
-        std::size_t last = first + 1;
-        while (last < n && !newkey[last]) {
-            ++last;
-        }
-        if (last - first > 1) {
-            orderrun(sorted, first, last, smaller, n);
-        }
-        for (std::size_t p = first; p < last; ++p) {
-            smaller.add(sorted[p], 1);
-        }
-        first = last;
+std::vector<std::uint32_t> exchangeorder(const std::vector<std::uint32_t>& keyrank,
+                                         std::uint32_t nkeys) {
+    const std::size_t n = keyrank.size();
+    // A stable counting sort by key.
+    std::vector<std::uint32_t> start(std::size_t(nkeys) + 1, 0);
+    for (std::uint32_t r : keyrank) {
+        ++start[r + 1];
     }
+    bool ties = false;
+    for (std::uint32_t r = 0; r < nkeys; ++r) {
+        ties = ties || start[r + 1] > 1;
+        start[r + 1] += start[r];
+    }
+    std::vector<std::uint32_t> sorted(n);
+    {
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            sorted[next[keyrank[i]]++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    if (!ties) {
+        return sorted;
+    }
+
+    // For each item, the smaller items met since the previous item of its key. The items with
+    // smaller keys number start[r] in all, which gives the count after a key's last item.
+    std::vector<std::uint32_t> rotations(n, 0);
+    std::vector<std::uint32_t> lastseen(nkeys, 0);
+    Fenwick seen(nkeys);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t r = keyrank[i];
+        if (start[r + 1] - start[r] > 1) {
+            const auto smaller = static_cast<std::uint32_t>(seen.prefix(r));
+            rotations[i] = smaller - lastseen[r];
+            lastseen[r] = smaller;
+        }
+        seen.add(r, 1);
+    }
+
+    // Keys are independent now: share them out among the workers by their items.
+    parallelslices(n, [&](unsigned, std::size_t from, std::size_t to) {
+        std::vector<std::uint32_t> scratch;
+        std::vector<std::uint32_t> runrotations;
+        const auto firstkey = static_cast<std::uint32_t>(
+            std::upper_bound(start.begin(), start.end(), from) - start.begin() - 1);
+        for (std::uint32_t r = firstkey; r < nkeys && start[r] < to; ++r) {
+            if (start[r] < from) {
+                continue; // begun by the slice before
+            }
+            const std::size_t m = start[r + 1] - start[r];
+            if (m < 2) {
+                continue;
+            }
+            std::uint32_t* items = sorted.data() + start[r];
+            runrotations.resize(m);
+            for (std::size_t i = 0; i < m; ++i) {
+                runrotations[i] = rotations[items[i]];
+            }
+            orderrun(items, m, runrotations.data(), start[r] - lastseen[r], scratch);
+        }
+    });
     return sorted;
 }
 

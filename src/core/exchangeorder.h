@@ -14,25 +14,29 @@ namespace kw {
 // For a key v, the final order of the items equal to v depends only on the items with keys
 // <= v, in their original order: scanning them with a queue Q, an item equal to v is appended
 // to Q, and an item smaller than v, when Q is not empty, moves Q's front item to its back.
-// Q at the end is the order of the v-items. Counting the smaller items between two v-items
-// with a Fenwick tree and resolving the queue's insertions offline makes it O(n log n).
+// Q at the end is the order of the v-items. The smaller items between two v-items are counted
+// in one pass with a Fenwick tree over the keys, and each key's queue is resolved offline with
+// a Fenwick tree over its free slots: O(n log n) in all.
 //
-// `sorted` lists the item indexes in ascending key order, equal keys in original order (the
-// result of a stable sort); `newkey[p]` is true where sorted[p] has a greater key than
-// sorted[p-1] (newkey[0] is ignored). Returns order[newposition] = original index.
-std::vector<std::uint32_t> exchangeorder(std::vector<std::uint32_t> sorted,
-                                         const std::vector<bool>& newkey);
+// `keyrank[i]` is item i's key as a rank in [0, nkeys): equal keys have equal ranks, and ranks
+// are ordered as the keys. Returns order[newposition] = original index.
+std::vector<std::uint32_t> exchangeorder(const std::vector<std::uint32_t>& keyrank,
+                                         std::uint32_t nkeys);
 
 // The same for n items compared by `less(i, j)` (a strict weak order on item indexes).
 template <class Less> std::vector<std::uint32_t> exchangesortorder(std::size_t n, Less less) {
     std::vector<std::uint32_t> idx(n);
     std::iota(idx.begin(), idx.end(), 0u);
     std::stable_sort(idx.begin(), idx.end(), less);
-    std::vector<bool> newkey(n, false);
-    for (std::size_t p = 1; p < n; ++p) {
-        newkey[p] = less(idx[p - 1], idx[p]);
+    std::vector<std::uint32_t> keyrank(n);
+    std::uint32_t rank = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        if (p > 0 && less(idx[p - 1], idx[p])) {
+            ++rank;
+        }
+        keyrank[idx[p]] = rank;
     }
-    return exchangeorder(std::move(idx), newkey);
+    return exchangeorder(keyrank, n == 0 ? 0 : rank + 1);
 }
 
 } // namespace kw

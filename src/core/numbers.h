@@ -10,7 +10,10 @@ namespace kw {
 // Reads a decimal real: optional blanks, an optional sign, digits with at most one decimal
 // mark (at least one digit in all), an optional exponent (E or e, optional sign, digits),
 // optional blanks. Values beyond the range of a double are refused; tiny ones become 0.
-std::optional<double> parsereal(std::string_view text, char decimal);
+// With `canonical`, also tells whether the text is the one plain decimal spelling of its value
+// (an optional minus, no leading zeros, no trailing zeros after the mark, at most 15
+// significant digits, not -0): two canonical texts with the same value are the same text.
+std::optional<double> parsereal(std::string_view text, char decimal, bool* canonical = nullptr);
 
 // As parsereal, but raises "'x' is not a valid floating point value".
 double realvalue(std::string_view text, char decimal);

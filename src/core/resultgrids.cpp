@@ -80,9 +80,8 @@ std::string RankGrid::cell(int col, int row) const {
     if (static_cast<std::uint32_t>(row) > a_->groupsize(g)) {
         return {};
     }
-    const std::uint32_t twice =
-        a_->twicerank[a_->groupstart[std::size_t(g)] + std::uint32_t(row) - 1];
-    return formatgeneral(twice / 2.0, 15, a_->decimal);
+    return formatgeneral(a_->rankof(a_->groupstart[std::size_t(g)] + std::uint32_t(row) - 1), 15,
+                         a_->decimal);
 }
 
 std::string CountGrid::cell(int col, int row) const {

@@ -244,12 +244,12 @@ void Session::calculate(Feedback* feedback) {
 
     // Everything that can fail on a text that is not a number is done before the table is
     // reordered, so that such a failure leaves the data as it was.
-    const std::vector<std::uint32_t> order =
-        groupingorder(table_, groupcol_, groupsastexts(), dec, feedback);
+    const GroupingOrder grouping = groupingorder(table_, groupcol_, groupsastexts(), dec, feedback);
+    const std::vector<std::uint32_t>& order = grouping.order;
     std::vector<Condition> conds = conditions_.conditions();
     conds.push_back(Condition{testcol_, Operator::unequal, missing_});
     const std::vector<char> included = includedcases(table_, conds);
-    auto analysis = collectgroups(table_, order, included, groupcol_, testcol_, dec, feedback);
+    auto analysis = collectgroups(table_, grouping, included, groupcol_, testcol_, dec, feedback);
     const int k = analysis->ngroups();
 
     auto stopped = [&](Failure failure) {
@@ -278,8 +278,7 @@ void Session::calculate(Feedback* feedback) {
                                            helpexcelsave));
     }
 
-    const std::vector<double> values = testvalues(*analysis, feedback);
-    rank(*analysis, values, locale_.collate(), feedback);
+    rank(*analysis, locale_.collate(), feedback);
 
     const auto n = static_cast<std::int64_t>(analysis->cases.size());
     const long double s2 = analysis->sumsquaresminusc / static_cast<long double>(n - 1);

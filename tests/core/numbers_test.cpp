@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -152,6 +154,34 @@ TEST(FormatStatistic, SevenSignificantDigitsThreeDecimals) {
     EXPECT_EQ(formatstatistic(123456.789, '.'), "123456.800");
     EXPECT_EQ(formatstatistic(1234567.4, '.'), "1234567.000");
     EXPECT_EQ(formatstatistic(12345678, ','), "1,234568E7");
+}
+
+TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
+    // Two texts with the same value are the same text when both are canonical; the counts
+    // rely on it and write such texts again from their values.
+    bool canonical = false;
+    for (const char* text : {"0", "1.5", "-1.5", "100.001", "0.000001", "123456789012345"}) {
+        ASSERT_TRUE(kw::parsereal(text, '.', &canonical));
+        EXPECT_TRUE(canonical) << text;
+    }
+    for (const char* text :
+         {"-0", "01", "1.50", ".5", "5.", "+1", "1E3", " 1", "0.0", "1234567890123456"}) {
+        ASSERT_TRUE(kw::parsereal(text, '.', &canonical));
+        EXPECT_FALSE(canonical) << text;
+    }
+    std::mt19937_64 rng(11);
+    for (int trial = 0; trial < 20000; ++trial) {
+        const double x = std::ldexp(static_cast<double>(rng() % (1ull << 40)), -int(rng() % 60));
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*g", 1 + int(rng() % 15), (rng() % 2 ? -x : x));
+        const auto v = kw::parsereal(buf, '.', &canonical);
+        ASSERT_TRUE(v);
+        if (canonical) {
+            char back[400];
+            auto res = std::to_chars(back, back + sizeof back, *v, std::chars_format::fixed);
+            ASSERT_EQ(std::string(back, res.ptr), buf);
+        }
+    }
 }
 
 TEST(GeneralRoundTrip, GivesTheValueOfTheText) {

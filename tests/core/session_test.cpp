@@ -342,6 +342,8 @@ TEST(Calculation, TextThatIsNotANumberLeavesEverythingAsItWas) {
     EXPECT_EQ(u.alphatext(), "0,05");
     u.calculate();
     EXPECT_EQ(u.npgrgrid().cell(1, 3), "1,75");
+    EXPECT_EQ(u.countgrid().cell(0, 2), "1,5"); // count rows keep the texts as read
+    EXPECT_EQ(u.countgrid().cell(0, 4), "3,25");
     EXPECT_EQ(u.report().find(','), std::string::npos); // the report always uses the point
 }
 
