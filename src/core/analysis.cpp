@@ -3,13 +3,16 @@
 #include "exchangeorder.h"
 #include "numbers.h"
 #include "parallel.h"
+#include "stagetimer.h"
 #include "textindex.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <numeric>
+#include <optional>
 
 namespace kw {
 
@@ -64,11 +67,14 @@ GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, 
     Pacer(feedback, "sorting", 1).check(0);
     const auto n = static_cast<std::size_t>(table.ncases());
     GroupingOrder g;
+    std::optional<StageTimer> timer("  index texts");
     const TextIndex index = indextexts(table.column(groupcol), g.textid);
+    timer.emplace("  rank keys");
     if (n < 2) {
         // The sort compares nothing, so nothing is parsed either.
-        g.order.resize(n);
-        std::iota(g.order.begin(), g.order.end(), 0u);
+        auto order = std::make_shared<std::vector<std::uint32_t>>(n);
+        std::iota(order->begin(), order->end(), 0u);
+        g.order = std::move(order);
         return g;
     }
     // Rank the distinct texts: as texts, byte by byte, or by their values, equal values
@@ -105,7 +111,8 @@ GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, 
     for (std::size_t i = 0; i < n; ++i) {
         keyrank[i] = rankofid[g.textid[i]];
     }
-    g.order = exchangeorder(keyrank, ranks);
+    timer.emplace("  exchange order");
+    g.order = std::make_shared<const std::vector<std::uint32_t>>(exchangeorder(keyrank, ranks));
     return g;
 }
 
@@ -141,10 +148,12 @@ std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOr
     a->groupname = table.name(groupcol);
     a->testname = table.name(testcol);
     a->decimal = decimal;
-    a->testcells = table.permutedcolumn(testcol, grouping.order);
+    a->testcolumn = table.column(testcol);
+    a->order = grouping.order;
 
     const ColumnView groups = table.column(groupcol);
-    const auto& order = grouping.order;
+    const auto& order = *grouping.order;
+    a->cases.reserve(static_cast<std::size_t>(std::count(included.begin(), included.end(), 1)));
     Pacer pacer(feedback, "collecting groups", order.size());
     std::uint32_t previous = 0;
     for (std::size_t p = 0; p < order.size(); ++p) {
@@ -167,26 +176,12 @@ std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOr
 
 namespace {
 
-// One included case for the ranking: its value, its index in `cases`, and its group, with
-// the top bit set when its text is the canonical spelling of the value.
-struct Item {
-    double value;
-    std::uint32_t index;
-    std::uint32_t group;
-};
+constexpr std::uint32_t none = 0xFFFFFFFFu;
 
-constexpr std::uint32_t canonicalbit = 0x80000000u;
-
-bool byvalue(const Item& x, const Item& y) {
-    return x.value < y.value || (!(y.value < x.value) && x.index < y.index);
-}
-
-std::vector<Item> parseditems(const Analysis& a, Feedback* feedback) {
-    const std::size_t n = a.cases.size();
-    std::vector<Item> items(n);
-    std::vector<std::size_t> firstbad(workers(), n);
-    Pacer(feedback, "reading values", 1).check(0);
-    parallelslices(n, [&](unsigned part, std::size_t from, std::size_t to) {
+// The group of every row of the table before the sort (none for excluded rows).
+std::vector<std::uint32_t> groupsofrows(const Analysis& a) {
+    std::vector<std::uint32_t> group(a.order->size(), none);
+    parallelslices(a.cases.size(), [&](unsigned, std::size_t from, std::size_t to) {
         auto g = static_cast<std::uint32_t>(
             std::upper_bound(a.groupstart.begin(), a.groupstart.end(), from) -
             a.groupstart.begin() - 1);
@@ -194,217 +189,453 @@ std::vector<Item> parseditems(const Analysis& a, Feedback* feedback) {
             while (i >= a.groupstart[g + 1]) {
                 ++g;
             }
-            bool canonical = false;
-            const auto v = parsereal(a.testtext(i), a.decimal, &canonical);
-            if (!v) {
-                firstbad[part] = i;
-                return;
-            }
-            items[i] = Item{*v, static_cast<std::uint32_t>(i), g | (canonical ? canonicalbit : 0)};
+            group[a.rowof(i)] = g;
         }
     });
-    const std::size_t bad = *std::min_element(firstbad.begin(), firstbad.end());
-    if (bad < n) {
-        throw notrealfailure(a.testtext(bad));
-    }
-    return items;
+    return group;
 }
 
-// The distinct test texts (byte-wise), each with its first case and counts per group.
-struct Spellings {
-    std::string text;                  // all texts, one after the other
-    std::vector<std::uint32_t> offset; // text j is text[offset[j]..offset[j+1])
-    std::vector<std::uint32_t> firstcase;
-    std::vector<std::uint32_t> start{0}; // counts of text j: [start[j], start[j+1])
-    std::vector<std::uint32_t> group;
-    std::vector<std::uint32_t> number;
-
-    std::string_view at(std::size_t j) const {
-        return std::string_view(text).substr(offset[j], offset[j + 1] - offset[j]);
-    }
-    void add(std::string_view t, std::uint32_t first) {
-        if (offset.empty()) {
-            offset.push_back(0);
+// Raises the failure for the first case, in group order, whose test text is not a number.
+[[noreturn]] void notanumber(const Analysis& a) {
+    for (std::size_t i = 0; i < a.cases.size(); ++i) {
+        if (!parsereal(a.testtext(i), a.decimal)) {
+            throw notrealfailure(a.testtext(i));
         }
-        text.append(t);
-        offset.push_back(static_cast<std::uint32_t>(text.size()));
-        firstcase.push_back(first);
     }
-    void count(std::uint32_t g) {
-        if (group.size() > start.back() && group.back() == g) {
-            ++number.back();
+    throw notrealfailure("");
+}
+
+// The runs of equal values, in ascending order, handed over one at a time: each distinct
+// spelling (byte-wise text) of the value with its counts per group. Both ways of ranking
+// below produce them; this turns them into ranks, sums, medians and the rows of the counts.
+class Runs {
+public:
+    Runs(Analysis& a, std::size_t n) : a_(a), n_(n), k_(std::size_t(a.ngroups())) {
+        twicesum_.assign(k_, 0);
+        squares4_.assign(k_, 0);
+        seen_.assign(k_, 0);
+        lo_.assign(k_, 0);
+        hi_.assign(k_, 0);
+        a.distinctvalues.clear();
+        a.twicerank.clear();
+    }
+
+    // A new value held by `count` cases.
+    void value(double v, std::uint64_t count) {
+        value_ = v;
+        twice_ = 2 * position_ + count + 1; // positions position+1 .. position+count
+        position_ += count;
+        a_.distinctvalues.push_back(v);
+        a_.twicerank.push_back(twice_);
+    }
+
+    // `count` cases of group g hold the current value.
+    void cases(std::uint32_t g, std::uint64_t count) {
+        twicesum_[g] += twice_ * count;
+        squares4_[g] += wide(twice_) * twice_ * count;
+        const std::uint64_t before = seen_[g];
+        seen_[g] += count;
+        const std::uint64_t size = a_.groupsize(int(g));
+        if (before < (size + 1) / 2 && (size + 1) / 2 <= seen_[g]) {
+            lo_[g] = value_;
+        }
+        if (before < size / 2 + 1 && size / 2 + 1 <= seen_[g]) {
+            hi_[g] = value_;
+        }
+        if (countgroup.size() > countstart.back() && countgroup.back() == g) {
+            countnumber.back() += static_cast<std::uint32_t>(count);
         } else {
-            group.push_back(g);
-            number.push_back(1);
+            countgroup.push_back(g);
+            countnumber.push_back(static_cast<std::uint32_t>(count));
+            sorted_ = sorted_ && (countgroup.size() == countstart.back() + 1 ||
+                                  countgroup[countgroup.size() - 2] < g);
         }
     }
-    void close() { start.push_back(static_cast<std::uint32_t>(group.size())); }
-};
 
-// The spellings of one run of equal values. Canonical texts of one value are all the same
-// text, which is written again from the value instead of being looked up; other spellings
-// (1.50 beside 1.5) are looked up and told apart byte by byte.
-void spellrun(const Analysis& a, const Item* run, std::size_t m, Spellings& out) {
-    bool allcanonical = true;
-    for (std::size_t q = 0; q < m && allcanonical; ++q) {
-        allcanonical = (run[q].group & canonicalbit) != 0;
+    // A spelling of the current value begins: a row that holds it, and the order key of its
+    // text; its counts follow through cases().
+    void spelling(std::uint32_t row, std::uint64_t prefix) {
+        if (!spellrow.empty()) {
+            closespelling();
+        }
+        spellrow.push_back(row);
+        spellprefix.push_back(prefix);
     }
-    if (allcanonical) {
-        std::array<char, 400> buf{};
-        auto res = std::to_chars(buf.data(), buf.data() + buf.size(), run[0].value,
-                                 std::chars_format::fixed);
-        std::string_view text(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
-        if (a.decimal != '.') {
-            // The decimal mark of the texts read; a canonical text has at most one.
-            if (auto p = text.find('.'); p != std::string_view::npos) {
-                buf[p] = a.decimal;
+
+    void finish() {
+        closespelling();
+        a_.ranksum.assign(k_, 0);
+        a_.median.assign(k_, 0);
+        a_.ranksumtext.assign(k_, {});
+        a_.mediantext.assign(k_, {});
+        wide sumsquares4 = 0;
+        long double groupterms = 0;
+        long double withinterms = 0;
+        for (std::size_t g = 0; g < k_; ++g) {
+            const std::uint32_t size = a_.groupsize(int(g));
+            sumsquares4 += squares4_[g];
+            a_.ranksum[g] = static_cast<double>(twicesum_[g]) / 2;
+            a_.median[g] = size % 2 == 1 ? static_cast<double>(lo_[g])
+                                         : static_cast<double>((lo_[g] + hi_[g]) / 2);
+            a_.ranksumtext[g] = formatgeneral(a_.ranksum[g], 15, a_.decimal);
+            a_.mediantext[g] = formatgeneral(a_.median[g], 15, a_.decimal);
+            // SG - C summed without cancellation: n_g (mean rank_g - (N + 1) / 2)^2.
+            const swide dev = swide(twicesum_[g]) - swide(size) * swide(n_ + 1);
+            groupterms += tolong(dev * dev) / (4.0L * size);
+            // n_g (sum of squares) - R_g^2 over n_g, from twice the ranks: exact numerators.
+            const swide spread =
+                swide(squares4_[g]) * swide(size) - swide(twicesum_[g]) * swide(twicesum_[g]);
+            withinterms += tolong(spread) / (4.0L * size);
+        }
+        const swide c4 = swide(n_) * swide(n_ + 1) * swide(n_ + 1);
+        a_.sumsquaresminusc = tolong(swide(sumsquares4) - c4) / 4;
+        a_.sumgroupsminusc = groupterms;
+        a_.withingroups = withinterms;
+        a_.ranked = true;
+    }
+
+    // The spellings: a row holding each, its order key, and its counts per group.
+    std::vector<std::uint32_t> spellrow;
+    std::vector<std::uint64_t> spellprefix;
+    std::vector<std::uint32_t> countstart{0};
+    std::vector<std::uint32_t> countgroup;
+    std::vector<std::uint32_t> countnumber;
+
+private:
+    // The counts of a spelling by group, each group once: cases met in row order come in
+    // any group order.
+    void closespelling() {
+        const std::size_t from = countstart.back();
+        if (!sorted_) {
+            std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;
+            for (std::size_t e = from; e < countgroup.size(); ++e) {
+                entries.emplace_back(countgroup[e], countnumber[e]);
+            }
+            std::sort(entries.begin(), entries.end());
+            countgroup.resize(from);
+            countnumber.resize(from);
+            for (const auto& [g, c] : entries) {
+                if (countgroup.size() > from && countgroup.back() == g) {
+                    countnumber.back() += c;
+                } else {
+                    countgroup.push_back(g);
+                    countnumber.push_back(c);
+                }
             }
         }
-        out.add(text, run[0].index);
-        for (std::size_t q = 0; q < m; ++q) {
-            out.count(run[q].group & ~canonicalbit);
-        }
-        out.close();
-        return;
+        sorted_ = true;
+        countstart.push_back(static_cast<std::uint32_t>(countgroup.size()));
     }
+
+    Analysis& a_;
+    bool sorted_ = true;
+    std::uint64_t n_;
+    std::size_t k_;
+    double value_ = 0;
+    std::uint64_t twice_ = 0;
+    std::uint64_t position_ = 0;
+    std::vector<std::uint64_t> twicesum_;
+    std::vector<wide> squares4_;
+    std::vector<std::uint64_t> seen_;
+    std::vector<long double> lo_;
+    std::vector<long double> hi_;
+};
+
+// Ranking by distinct texts, for data with many ties: the texts of the included rows are
+// numbered in row order, each distinct text is parsed once, and a table of counts per text
+// and group replaces the sort of the cases. Returns false, having done nothing, when there
+// are too many distinct texts for it to pay.
+bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
+                 const Collation& collation, Runs& runs, bool always) {
+    const std::size_t nrows = groupofrow.size();
+    const std::size_t n = a.cases.size();
+    const std::size_t k = static_cast<std::size_t>(a.ngroups());
+    const std::size_t maxtexts = std::min<std::size_t>(always ? n + 1 : n / 4 + 1024,
+                                                       (std::size_t{1} << (always ? 27 : 23)) / k);
+
+    std::vector<std::uint32_t> textid(nrows, none);
+    std::vector<TextIndex> parts(workers());
+    std::vector<std::vector<std::uint32_t>> firstrows(parts.size());
+    std::vector<std::size_t> slicefrom(parts.size() + 1, nrows);
+    std::vector<char> toomany(parts.size(), 0);
+    parallelslices(nrows, [&](unsigned part, std::size_t from, std::size_t to) {
+        slicefrom[part] = from;
+        TextIndex& index = parts[part];
+        for (std::size_t row = from; row < to; ++row) {
+            if (groupofrow[row] == none) {
+                continue;
+            }
+            const std::uint32_t id = index.insert(a.testcolumn[row]);
+            if (id == firstrows[part].size()) {
+                firstrows[part].push_back(static_cast<std::uint32_t>(row));
+                if (id >= maxtexts) {
+                    toomany[part] = 1;
+                    return;
+                }
+            }
+            textid[row] = id;
+        }
+    });
+    if (std::find(toomany.begin(), toomany.end(), 1) != toomany.end()) {
+        return false;
+    }
+    TextIndex all = std::move(parts[0]);
+    std::vector<std::uint32_t> firstrow = std::move(firstrows[0]);
+    for (std::size_t part = 1; part < parts.size() && slicefrom[part] < nrows; ++part) {
+        std::vector<std::uint32_t> global(parts[part].size());
+        for (std::uint32_t id = 0; id < parts[part].size(); ++id) {
+            global[id] = all.insert(parts[part].text(id));
+            if (global[id] == firstrow.size()) {
+                firstrow.push_back(firstrows[part][id]);
+            }
+        }
+        for (std::size_t row = slicefrom[part]; row < slicefrom[part + 1]; ++row) {
+            if (textid[row] != none) {
+                textid[row] = global[textid[row]];
+            }
+        }
+    }
+    if (all.size() > maxtexts) {
+        return false;
+    }
+
+    const std::size_t d = all.size();
+    std::vector<double> value(d);
+    for (std::uint32_t id = 0; id < d; ++id) {
+        const auto v = parsereal(all.text(id), a.decimal);
+        if (!v) {
+            notanumber(a);
+        }
+        value[id] = *v;
+    }
+    std::vector<std::uint32_t> count(d * k, 0);
+    for (std::size_t row = 0; row < nrows; ++row) {
+        if (groupofrow[row] != none) {
+            ++count[std::size_t(textid[row]) * k + groupofrow[row]];
+        }
+    }
+    textid = {};
+
+    std::vector<std::uint32_t> byvalue(d);
+    std::iota(byvalue.begin(), byvalue.end(), 0u);
+    std::sort(byvalue.begin(), byvalue.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return value[x] < value[y] || (!(value[y] < value[x]) && x < y);
+    });
+    for (std::size_t i = 0; i < d;) {
+        std::size_t j = i;
+        std::uint64_t total = 0;
+        for (; j < d && !(value[byvalue[i]] < value[byvalue[j]]); ++j) {
+            for (std::size_t g = 0; g < k; ++g) {
+                total += count[std::size_t(byvalue[j]) * k + g];
+            }
+        }
+        runs.value(value[byvalue[i]], total);
+        for (std::size_t q = i; q < j; ++q) {
+            const std::uint32_t id = byvalue[q];
+            runs.spelling(firstrow[id], collation.sortprefix(all.text(id)));
+            for (std::size_t g = 0; g < k; ++g) {
+                if (const std::uint32_t c = count[std::size_t(id) * k + g]; c > 0) {
+                    runs.cases(static_cast<std::uint32_t>(g), c);
+                }
+            }
+        }
+        i = j;
+    }
+    return true;
+}
+
+// One included row for the ranking by sorting: its value, its row, its group (with the top
+// bit set when its text is the canonical spelling of the value), and the order key of its
+// text for the counts, taken while the text is at hand.
+struct Item {
+    double value;
+    std::uint32_t row;
+    std::uint32_t group;
+    std::uint64_t prefix;
+};
+
+constexpr std::uint32_t canonicalbit = 0x80000000u;
+
+struct ByValue {
+    bool operator()(const Item& x, const Item& y) const {
+        return x.value < y.value || (!(y.value < x.value) && x.row < y.row);
+    }
+};
+
+// Ranking by sorting the cases, for data with few ties.
+void rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
+                   const Collation& collation, Runs& runs, Feedback* feedback) {
+    const std::size_t nrows = groupofrow.size();
+    std::vector<Item> items(a.cases.size());
+    // Each worker parses a slice of the rows into its part of the items, in row order.
+    const unsigned parts = workers();
+    std::vector<std::size_t> itemfrom(parts + 1, 0);
+    parallelslices(nrows, [&](unsigned part, std::size_t from, std::size_t to) {
+        std::size_t c = 0;
+        for (std::size_t row = from; row < to; ++row) {
+            c += groupofrow[row] != none ? 1 : 0;
+        }
+        itemfrom[part + 1] = c;
+    });
+    std::partial_sum(itemfrom.begin(), itemfrom.end(), itemfrom.begin());
+    std::vector<char> bad(parts, 0);
+    parallelslices(nrows, [&](unsigned part, std::size_t from, std::size_t to) {
+        std::size_t at = itemfrom[part];
+        for (std::size_t row = from; row < to; ++row) {
+            if (groupofrow[row] == none) {
+                continue;
+            }
+            bool canonical = false;
+            const std::string_view text = a.testcolumn[row];
+            const auto v = parsereal(text, a.decimal, &canonical);
+            if (!v) {
+                bad[part] = 1;
+                return;
+            }
+            items[at++] =
+                Item{*v, static_cast<std::uint32_t>(row),
+                     groupofrow[row] | (canonical ? canonicalbit : 0), collation.sortprefix(text)};
+        }
+    });
+    if (std::find(bad.begin(), bad.end(), 1) != bad.end()) {
+        notanumber(a);
+    }
+
+    Pacer(feedback, "ranking", 1).check(0);
+    parallelsort(items.begin(), items.end(), ByValue{});
+
+    const std::size_t n = items.size();
     std::vector<std::string_view> seen;
     std::vector<std::vector<std::uint32_t>> members;
-    for (std::size_t q = 0; q < m; ++q) {
-        const std::string_view t = a.testtext(run[q].index);
-        std::size_t s = std::find(seen.begin(), seen.end(), t) - seen.begin();
-        if (s == seen.size()) {
-            seen.push_back(t);
-            members.emplace_back();
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i + 1;
+        bool allcanonical = (items[i].group & canonicalbit) != 0;
+        while (j < n && !(items[i].value < items[j].value)) {
+            allcanonical = allcanonical && (items[j].group & canonicalbit) != 0;
+            ++j;
         }
-        members[s].push_back(static_cast<std::uint32_t>(q));
-    }
-    for (std::size_t s = 0; s < seen.size(); ++s) {
-        out.add(seen[s], run[members[s].front()].index);
-        for (std::uint32_t q : members[s]) {
-            out.count(run[q].group & ~canonicalbit);
+        runs.value(items[i].value, j - i);
+        if (allcanonical) {
+            // Canonical texts of one value are all the same text.
+            runs.spelling(items[i].row, items[i].prefix);
+            for (std::size_t q = i; q < j; ++q) {
+                runs.cases(items[q].group & ~canonicalbit, 1);
+            }
+        } else {
+            // Other spellings (1.50 beside 1.5) are looked up and told apart byte by byte.
+            seen.clear();
+            members.clear();
+            for (std::size_t q = i; q < j; ++q) {
+                const std::string_view t = a.testcolumn[items[q].row];
+                const auto s =
+                    static_cast<std::size_t>(std::find(seen.begin(), seen.end(), t) - seen.begin());
+                if (s == seen.size()) {
+                    seen.push_back(t);
+                    members.emplace_back();
+                }
+                members[s].push_back(static_cast<std::uint32_t>(q));
+            }
+            for (std::size_t s = 0; s < seen.size(); ++s) {
+                runs.spelling(items[members[s].front()].row, items[members[s].front()].prefix);
+                for (std::uint32_t q : members[s]) {
+                    runs.cases(items[q].group & ~canonicalbit, 1);
+                }
+            }
         }
-        out.close();
+        i = j;
     }
 }
 
 // The counts grid: the spellings in collation order; among texts that compare equal the
-// first met leads and stands for all, counting only the cases that hold exactly its text.
-void countrows(Analysis& a, const Spellings& sp, const Collation& collation) {
-    const std::size_t d = sp.firstcase.size();
+// first met (in group order) leads and stands for all, counting only the cases that hold
+// exactly its text.
+void countrows(Analysis& a, const Runs& runs, const Collation& collation) {
+    const std::size_t d = runs.spellrow.size();
+    auto text = [&](std::uint32_t j) { return a.testcolumn[runs.spellrow[j]]; };
     struct Key {
         std::uint64_t prefix;
         std::uint32_t spelling;
     };
     std::vector<Key> keys(d);
     for (std::uint32_t j = 0; j < d; ++j) {
-        keys[j] = Key{collation.sortprefix(sp.at(j)), j};
+        keys[j] = Key{runs.spellprefix[j], j};
     }
     parallelsort(keys.begin(), keys.end(), [&](const Key& x, const Key& y) {
         if (x.prefix != y.prefix) {
             return x.prefix < y.prefix;
         }
-        const int c = collation.compare(sp.at(x.spelling), sp.at(y.spelling));
-        return c != 0 ? c < 0 : sp.firstcase[x.spelling] < sp.firstcase[y.spelling];
+        const int c = collation.compare(text(x.spelling), text(y.spelling));
+        return c != 0 ? c < 0 : runs.spellrow[x.spelling] < runs.spellrow[y.spelling];
     });
-    a.countvalue.clear();
+    a.countrow.clear();
     a.countstart.assign(1, 0);
     a.countgroup.clear();
     a.countnumber.clear();
-    std::uint32_t last = 0;
-    for (const Key& key : keys) {
-        const std::uint32_t j = key.spelling;
-        if (!a.countvalue.empty() && collation.compare(sp.at(last), sp.at(j)) == 0) {
-            continue;
+    auto equal = [&](std::size_t p, std::size_t q) {
+        return keys[p].prefix == keys[q].prefix &&
+               collation.compare(text(keys[p].spelling), text(keys[q].spelling)) == 0;
+    };
+    for (std::size_t p = 0; p < d;) {
+        std::size_t q = p + 1;
+        while (q < d && equal(p, q)) {
+            ++q;
         }
-        last = j;
-        a.countvalue.push_back(sp.firstcase[j]);
-        a.countgroup.insert(a.countgroup.end(), sp.group.begin() + sp.start[j],
-                            sp.group.begin() + sp.start[j + 1]);
-        a.countnumber.insert(a.countnumber.end(), sp.number.begin() + sp.start[j],
-                             sp.number.begin() + sp.start[j + 1]);
+        std::uint32_t lead = keys[p].spelling;
+        if (q - p > 1) {
+            // Texts that differ only where the collation does not look: the one met first.
+            std::vector<std::string_view> texts;
+            for (std::size_t r = p; r < q; ++r) {
+                texts.push_back(text(keys[r].spelling));
+            }
+            const std::vector<std::uint32_t> first = firstcases(a, texts);
+            const auto best = std::min_element(first.begin(), first.end()) - first.begin();
+            lead = keys[p + static_cast<std::size_t>(best)].spelling;
+        }
+        a.countrow.push_back(runs.spellrow[lead]);
+        a.countgroup.insert(a.countgroup.end(), runs.countgroup.begin() + runs.countstart[lead],
+                            runs.countgroup.begin() + runs.countstart[lead + 1]);
+        a.countnumber.insert(a.countnumber.end(), runs.countnumber.begin() + runs.countstart[lead],
+                             runs.countnumber.begin() + runs.countstart[lead + 1]);
         a.countstart.push_back(static_cast<std::uint32_t>(a.countgroup.size()));
+        p = q;
     }
 }
 
 } // namespace
 
+std::vector<std::uint32_t> firstcases(const Analysis& a,
+                                      const std::vector<std::string_view>& texts) {
+    std::vector<std::uint32_t> first(texts.size(), none);
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < a.cases.size() && found < texts.size(); ++i) {
+        const std::string_view t = a.testtext(i);
+        for (std::size_t s = 0; s < texts.size(); ++s) {
+            if (first[s] == none && texts[s] == t) {
+                first[s] = static_cast<std::uint32_t>(i);
+                ++found;
+            }
+        }
+    }
+    return first;
+}
+
 void rank(Analysis& a, const Collation& collation, Feedback* feedback) {
-    std::vector<Item> items = parseditems(a, feedback);
-    const std::size_t n = items.size();
-    const auto k = static_cast<std::size_t>(a.ngroups());
-
-    // One sort by value gives the ranks, the medians and the runs of the counts.
+    std::optional<StageTimer> timer("  rows and groups");
     Pacer(feedback, "ranking", 1).check(0);
-    parallelsort(items.begin(), items.end(), byvalue);
-
-    std::vector<std::uint64_t> twicesum(k, 0);
-    std::vector<wide> squares4(k, 0); // sums of (2 rank)^2
-    std::vector<std::uint32_t> seen(k, 0);
-    std::vector<long double> lo(k, 0);
-    std::vector<long double> hi(k, 0);
-    Spellings spellings;
-    a.distinctvalues.clear();
-    a.twicerank.clear();
-    Pacer pacer(feedback, "counting values", n);
-    for (std::size_t i = 0; i < n;) {
-        std::size_t j = i + 1;
-        while (j < n && !(items[i].value < items[j].value)) {
-            ++j;
-        }
-        // Positions i+1..j share the mean rank (i + 1 + j) / 2.
-        const std::uint64_t twice = i + 1 + j;
-        a.distinctvalues.push_back(items[i].value);
-        a.twicerank.push_back(twice);
-        for (std::size_t q = i; q < j; ++q) {
-            const std::uint32_t g = items[q].group & ~canonicalbit;
-            twicesum[g] += twice;
-            squares4[g] += wide(twice) * twice;
-            const std::uint32_t size = a.groupsize(int(g));
-            const std::uint32_t pos = ++seen[g];
-            if (pos == (size + 1) / 2) {
-                lo[g] = items[q].value;
-            }
-            if (pos == size / 2 + 1) {
-                hi[g] = items[q].value;
-            }
-        }
-        spellrun(a, items.data() + i, j - i, spellings);
-        i = j;
-        pacer.tick(i);
+    const std::vector<std::uint32_t> groupofrow = groupsofrows(a);
+    Runs runs(a, a.cases.size());
+    timer.emplace("  rank by texts");
+    // KW_RANK=sort or =texts picks one way for tests that compare the two.
+    const char* method = std::getenv("KW_RANK");
+    const std::string_view forced = method != nullptr ? method : "";
+    if (forced == "sort" || !rankbytexts(a, groupofrow, collation, runs, forced == "texts")) {
+        timer.emplace("  rank by sorting");
+        rankbysorting(a, groupofrow, collation, runs, feedback);
     }
-    items = {};
-
-    a.ranksum.assign(k, 0);
-    a.median.assign(k, 0);
-    a.ranksumtext.assign(k, {});
-    a.mediantext.assign(k, {});
-    wide sumsquares4 = 0;
-    long double groupterms = 0;
-    long double withinterms = 0;
-    for (std::size_t g = 0; g < k; ++g) {
-        const std::uint32_t size = a.groupsize(int(g));
-        sumsquares4 += squares4[g];
-        a.ranksum[g] = static_cast<double>(twicesum[g]) / 2;
-        a.median[g] =
-            size % 2 == 1 ? static_cast<double>(lo[g]) : static_cast<double>((lo[g] + hi[g]) / 2);
-        a.ranksumtext[g] = formatgeneral(a.ranksum[g], 15, a.decimal);
-        a.mediantext[g] = formatgeneral(a.median[g], 15, a.decimal);
-        // SG - C summed without cancellation: n_g (mean rank_g - (N + 1) / 2)^2.
-        const swide dev = swide(twicesum[g]) - swide(size) * swide(n + 1);
-        groupterms += tolong(dev * dev) / (4.0L * size);
-        // n_g (sum of squares) - R_g^2 over n_g, from twice the ranks: exact numerators.
-        const swide spread =
-            swide(squares4[g]) * swide(size) - swide(twicesum[g]) * swide(twicesum[g]);
-        withinterms += tolong(spread) / (4.0L * size);
-    }
-    const swide c4 = swide(n) * swide(n + 1) * swide(n + 1);
-    a.sumsquaresminusc = tolong(swide(sumsquares4) - c4) / 4;
-    a.sumgroupsminusc = groupterms;
-    a.withingroups = withinterms;
-    a.ranked = true;
-
+    runs.finish();
     Pacer(feedback, "counting values", 1).check(0);
-    countrows(a, spellings, collation);
+    timer.emplace("  count rows");
+    countrows(a, runs, collation);
 }
 
 } // namespace kw

@@ -14,7 +14,8 @@ namespace kw {
 // The order in which the exchange sort by the grouping variable leaves the cases, with the
 // grouping text of every row numbered (equal texts, equal numbers).
 struct GroupingOrder {
-    std::vector<std::uint32_t> order;  // order[p] is the 0-based row that ends at position p
+    // order[p] is the 0-based row that ends at position p
+    std::shared_ptr<const std::vector<std::uint32_t>> order;
     std::vector<std::uint32_t> textid; // per 0-based row
 };
 
@@ -32,7 +33,8 @@ struct Analysis {
     std::string testname;
     char decimal = '.';
 
-    ColumnView testcells;                  // test texts of the sorted table, row r at r - 1
+    ColumnView testcolumn; // the test texts in the table's order before the sort
+    std::shared_ptr<const std::vector<std::uint32_t>> order; // the sort: position -> row
     std::vector<std::uint32_t> cases;      // sorted-table indexes of included cases, by group
     std::vector<std::uint32_t> groupstart; // group g (0-based) holds cases[start[g]..start[g+1])
     std::vector<std::string> groupvalues;  // grouping text of each group
@@ -42,7 +44,8 @@ struct Analysis {
         return groupstart[std::size_t(g) + 1] - groupstart[std::size_t(g)];
     }
     std::uint32_t largestgroup() const;
-    std::string_view testtext(std::size_t i) const { return testcells[cases[i]]; }
+    std::uint32_t rowof(std::size_t i) const { return (*order)[cases[i]]; } // before the sort
+    std::string_view testtext(std::size_t i) const { return testcolumn[rowof(i)]; }
 
     // Filled by rank(); empty while only collected.
     bool ranked = false;
@@ -59,9 +62,9 @@ struct Analysis {
     long double sumgroupsminusc = 0;  // SG - C
     long double withingroups = 0;     // SR - SG, the squares of ranks around their group means
 
-    // The distinct test texts of the counts grid, in collation order: index into `cases`
-    // of the first case holding each, and for each, its non-zero counts per group.
-    std::vector<std::uint32_t> countvalue;
+    // The distinct test texts of the counts grid, in collation order: a row (before the sort)
+    // holding each, and for each, its non-zero counts per group.
+    std::vector<std::uint32_t> countrow;
     std::vector<std::uint32_t> countstart; // countvalue j has entries [start[j], start[j+1])
     std::vector<std::uint32_t> countgroup;
     std::vector<std::uint32_t> countnumber;
@@ -79,5 +82,9 @@ std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOr
 // number raises "'x' is not a valid floating point value". Then ranks them (mean ranks for
 // ties) and fills the rank sums, medians, sums of the statistic and counts.
 void rank(Analysis& a, const Collation& collation, Feedback* feedback);
+
+// The first case, in group order, whose test text is one of `texts` (as many as given).
+std::vector<std::uint32_t> firstcases(const Analysis& a,
+                                      const std::vector<std::string_view>& texts);
 
 } // namespace kw

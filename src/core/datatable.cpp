@@ -1,5 +1,7 @@
 #include "datatable.h"
 
+#include "parallel.h"
+
 namespace kw {
 
 DataTable::DataTable() : label_("no data"), store_(std::make_shared<TextStore>()) {}
@@ -51,9 +53,11 @@ namespace {
 std::shared_ptr<std::vector<CellRef>> reordered(const std::vector<CellRef>& old,
                                                 const std::vector<std::uint32_t>& order) {
     auto moved = std::make_shared<std::vector<CellRef>>(old.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        (*moved)[i] = old[order[i]];
-    }
+    parallelslices(order.size(), [&](unsigned, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            (*moved)[i] = old[order[i]];
+        }
+    });
     return moved;
 }
 

@@ -1,6 +1,7 @@
 #include "exchangeorder.h"
 
 #include "fenwick.h"
+#include "freeslots.h"
 #include "parallel.h"
 
 namespace kw {
@@ -12,8 +13,50 @@ namespace {
 // the number after the last.
 void orderrun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotations,
               std::size_t trailing, std::vector<std::uint32_t>& scratch) {
+    // Running the queue itself costs a step per item and per effective rotation; resolving
+    // the insertions offline costs about log m per item. Take the cheaper.
+    std::size_t steps = m + trailing % m;
+    for (std::size_t i = 1; i < m; ++i) {
+        steps += rotations[i] % i;
+    }
+    std::size_t logm = 1;
+    while ((std::size_t{1} << logm) < m) {
+        ++logm;
+    }
+    scratch.resize(m);
+    if (steps <= 4 * m * logm) {
+        // The queue in a ring buffer that has room for all the items: Q runs from head to
+        // just before tail.
+        std::size_t head = 0;
+        std::size_t tail = 0;
+        std::size_t size = 0;
+        auto rotate = [&](std::size_t r) {
+            for (std::size_t q = r % size; q > 0; --q) {
+                scratch[tail] = scratch[head];
+                tail = tail + 1 == m ? 0 : tail + 1;
+                head = head + 1 == m ? 0 : head + 1;
+            }
+        };
+        for (std::size_t i = 0; i < m; ++i) {
+            if (i > 0) {
+                rotate(rotations[i]);
+            }
+            scratch[tail] = items[i];
+            tail = tail + 1 == m ? 0 : tail + 1;
+            ++size;
+        }
+        rotate(trailing);
+        for (std::size_t j = 0; j < m; ++j) {
+            items[j] = scratch[head];
+            head = head + 1 == m ? 0 : head + 1;
+        }
+        return;
+    }
+
     // The queue as a cyclic array: Q = A[f..] followed by A[..f). An append inserts at index f
-    // and moves f past it; a rotation advances f. Record each insertion index.
+    // and moves f past it; a rotation advances f. Record each insertion index, then resolve
+    // the insertions offline: the last inserted item takes the (index+1)-th free slot, and
+    // so on.
     std::vector<std::uint32_t> insertat(m);
     std::size_t f = 0;
     for (std::size_t i = 0; i < m; ++i) {
@@ -24,14 +67,9 @@ void orderrun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
         ++f;
     }
     f = (f + trailing) % m;
-
-    // Offline insertions: the last inserted item takes the (index+1)-th free slot, and so on.
-    scratch.resize(m);
-    Fenwick free = Fenwick::ones(m);
+    FreeSlots free(m);
     for (std::size_t i = m; i-- > 0;) {
-        const std::size_t slot = free.kth(static_cast<std::int32_t>(insertat[i]) + 1);
-        scratch[slot] = items[i];
-        free.add(slot, -1);
+        scratch[free.take(static_cast<std::int32_t>(insertat[i]) + 1)] = items[i];
     }
     for (std::size_t j = 0; j < m; ++j) {
         items[j] = scratch[(f + j) % m];

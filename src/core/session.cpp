@@ -4,6 +4,7 @@
 #include "report.h"
 #include "resultgrids.h"
 #include "safefile.h"
+#include "stagetimer.h"
 #include "stattool.h"
 #include "textreader.h"
 
@@ -77,6 +78,7 @@ void Session::openfile(const std::string& path, Feedback* feedback) {
     caption_ = std::string(windowtitle) + " " + path;
     page_ = Page::input;
     // Read into a new table first: a file that fails leaves the current data as it is.
+    StageTimer timer("read file");
     loadtable(readtextfile(path, feedback));
 }
 
@@ -244,8 +246,10 @@ void Session::calculate(Feedback* feedback) {
 
     // Everything that can fail on a text that is not a number is done before the table is
     // reordered, so that such a failure leaves the data as it was.
+    std::optional<StageTimer> timer("sort by groups");
     const GroupingOrder grouping = groupingorder(table_, groupcol_, groupsastexts(), dec, feedback);
-    const std::vector<std::uint32_t>& order = grouping.order;
+    timer.emplace("collect groups");
+    const std::vector<std::uint32_t>& order = *grouping.order;
     std::vector<Condition> conds = conditions_.conditions();
     conds.push_back(Condition{testcol_, Operator::unequal, missing_});
     const std::vector<char> included = includedcases(table_, conds);
@@ -278,7 +282,9 @@ void Session::calculate(Feedback* feedback) {
                                            helpexcelsave));
     }
 
+    timer.emplace("rank and count");
     rank(*analysis, locale_.collate(), feedback);
+    timer.emplace("statistic");
 
     const auto n = static_cast<std::int64_t>(analysis->cases.size());
     const long double s2 = analysis->sumsquaresminusc / static_cast<long double>(n - 1);
@@ -294,7 +300,9 @@ void Session::calculate(Feedback* feedback) {
         }
     }
 
+    timer.emplace("reorder table");
     commitsort(order);
+    timer.emplace("results");
     analysis_ = analysis;
     groupgrid_ = std::make_shared<GroupGrid>(analysis);
     npgrgrid_ = std::make_shared<SummaryGrid>(analysis, identityorder(k));

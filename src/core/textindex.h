@@ -14,11 +14,20 @@ public:
     explicit TextIndex(std::size_t expected = 16) { rehash(expected * 2); }
 
     std::uint32_t insert(std::string_view text) {
-        const std::uint64_t h = hash(text);
+        // Texts of up to 8 bytes are compared as one word with their length, without going
+        // back to the bytes of the first one met, which may lie anywhere.
+        const bool isshort = text.size() <= 8;
+        std::uint64_t word = 0;
+        if (isshort) {
+            std::memcpy(&word, text.data(), text.size());
+        }
+        const std::uint64_t h =
+            isshort ? mix(word ^ (text.size() * 0x9E3779B97F4A7C15ull)) : hash(text);
         std::size_t slot = h & mask_;
         while (slots_[slot] != 0) {
             const std::uint32_t id = slots_[slot] - 1;
-            if (hashes_[id] == h && texts_[id] == text) {
+            if (hashes_[id] == h && texts_[id].size() == text.size() &&
+                (isshort ? words_[id] == word : texts_[id] == text)) {
                 return id;
             }
             slot = (slot + 1) & mask_;
@@ -27,6 +36,7 @@ public:
         slots_[slot] = id + 1;
         texts_.push_back(text);
         hashes_.push_back(h);
+        words_.push_back(word);
         if (texts_.size() * 2 > slots_.size()) {
             rehash(slots_.size() * 2);
         }
@@ -35,6 +45,14 @@ public:
 
     std::size_t size() const { return texts_.size(); }
     std::string_view text(std::uint32_t id) const { return texts_[id]; }
+
+    static std::uint64_t mix(std::uint64_t h) {
+        h ^= h >> 31;
+        h *= 0xD6E8FEB86659FD93ull;
+        h ^= h >> 32;
+        h *= 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
+    }
 
     static std::uint64_t hash(std::string_view s) {
         constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
@@ -51,9 +69,7 @@ public:
             std::memcpy(&w, s.data() + i, s.size() - i);
             h = (h ^ w) * k;
         }
-        h ^= h >> 32;
-        h *= 0xD6E8FEB86659FD93ull;
-        return h ^ (h >> 32);
+        return mix(h);
     }
 
 private:
@@ -77,6 +93,7 @@ private:
     std::size_t mask_ = 0;
     std::vector<std::string_view> texts_;
     std::vector<std::uint64_t> hashes_;
+    std::vector<std::uint64_t> words_;
 };
 
 } // namespace kw

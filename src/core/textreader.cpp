@@ -1,6 +1,8 @@
 #include "textreader.h"
 
 #include "failure.h"
+#include "parallel.h"
+#include "stagetimer.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace kw {
 
@@ -44,6 +47,68 @@ std::string ioerror(const std::string& path, int err) {
 
 } // namespace
 
+namespace {
+
+// What one worker read from a slice of the data lines.
+struct Chunk {
+    std::vector<std::vector<CellRef>> columns;
+    std::vector<std::pair<std::size_t, std::size_t>> longcells; // (column, row) to copy later
+    std::vector<std::pair<std::size_t, std::size_t>> longspans; // their (offset, length)
+    std::size_t lines = 0;                                      // line ends met
+    std::size_t shortline = 0;   // 1-based line within the slice of the first short line
+    std::size_t shortvalues = 0; // how many values it held
+};
+
+// Reads the data lines of s[from, to): values split at blanks, empty lines skipped, values
+// past the last variable dropped; stops at the first line with too few values.
+void readchunk(const std::string& s, std::size_t from, std::size_t to, std::size_t nvars,
+               Chunk& chunk, Pacer* pacer) {
+    chunk.columns.assign(nvars, {});
+    const std::size_t guess = (to - from) / (2 * nvars + 1) + 1;
+    for (auto& c : chunk.columns) {
+        c.reserve(guess);
+    }
+    const char* data = s.data();
+    for (std::size_t pos = from; pos < to;) {
+        const Line line = nextline(s, pos, to);
+        pos = line.next;
+        ++chunk.lines;
+        std::size_t k = 0;
+        for (std::size_t i = line.begin; i < line.end && k < nvars;) {
+            if (data[i] == ' ') {
+                ++i;
+                continue;
+            }
+            std::size_t j = i + 1;
+            while (j < line.end && data[j] != ' ') {
+                ++j;
+            }
+            auto& column = chunk.columns[k++];
+            if (TextStore::fitsbase(j - i)) {
+                column.push_back(TextStore::basecell(i, j - i));
+            } else {
+                chunk.longcells.emplace_back(k - 1, column.size());
+                chunk.longspans.emplace_back(i, j - i);
+                column.push_back(CellRef{});
+            }
+            i = j;
+        }
+        if (k > 0 && k < nvars) {
+            chunk.shortline = chunk.lines;
+            chunk.shortvalues = k;
+            return;
+        }
+        if (k == 0) {
+            continue; // an empty line, or blanks only
+        }
+        if (pacer != nullptr) {
+            pacer->tick(pos - from);
+        }
+    }
+}
+
+} // namespace
+
 DataTable readtextdata(std::string bytes, Feedback* feedback) {
     auto store = std::make_shared<TextStore>(std::move(bytes));
     const std::string& s = store->base();
@@ -72,48 +137,68 @@ DataTable readtextdata(std::string bytes, Feedback* feedback) {
     }
     const std::size_t nvars = names.size();
 
-    std::vector<std::vector<CellRef>> columns(nvars);
-    const std::size_t guess = std::min<std::size_t>(end / (2 * nvars + 1) + 1, 1 << 20);
-    for (auto& c : columns) {
-        c.reserve(guess);
+    // The data lines in slices that begin at line starts, one slice per worker.
+    const std::size_t first = header.next;
+    const std::size_t length = end > first ? end - first : 0;
+    const unsigned parts = length < (1u << 20) ? 1 : workers();
+    std::vector<std::size_t> bound(parts + 1, end);
+    bound[0] = first;
+    for (unsigned p = 1; p < parts; ++p) {
+        std::size_t at = std::max(bound[p - 1], first + length * p / parts);
+        while (at < end && s[at] != '\n' && s[at] != '\r') {
+            ++at;
+        }
+        bound[p] = nextline(s, at, end).next; // past the line end (CR LF as one)
+        if (at >= end) {
+            bound[p] = end;
+        }
     }
+    std::vector<Chunk> chunks(parts);
+    Pacer pacer(feedback, "reading", bound[1] - bound[0]);
+    parallelslices(
+        parts,
+        [&](unsigned, std::size_t from, std::size_t to) {
+            for (std::size_t p = from; p < to; ++p) {
+                readchunk(s, bound[p], bound[p + 1], nvars, chunks[p], p == 0 ? &pacer : nullptr);
+            }
+        },
+        1);
 
-    Pacer pacer(feedback, "reading", end);
     std::size_t lineno = 1;
     std::size_t ncases = 0;
-    for (std::size_t pos = header.next; pos < end;) {
-        Line line = nextline(s, pos, end);
-        pos = line.next;
-        ++lineno;
-        std::size_t k = 0;
-        for (std::size_t i = line.begin; i < line.end && k < nvars;) {
-            if (s[i] == ' ') {
-                ++i;
-                continue;
-            }
-            std::size_t j = i;
-            while (j < line.end && s[j] != ' ') {
-                ++j;
-            }
-            columns[k++].push_back(store->refer(i, j - i));
-            i = j;
+    for (const Chunk& c : chunks) {
+        if (c.shortline != 0) {
+            const std::size_t k = c.shortvalues;
+            throw Failure::plain("line " + std::to_string(lineno + c.shortline) +
+                                 " of the file holds " + std::to_string(k) +
+                                 (k == 1 ? " value" : " values") + ", but the first line names " +
+                                 std::to_string(nvars) + " variables");
         }
-        if (k == 0) {
-            continue; // an empty line, or blanks only
-        }
-        if (k < nvars) {
-            throw Failure::plain("line " + std::to_string(lineno) + " of the file holds " +
-                                 std::to_string(k) + (k == 1 ? " value" : " values") +
-                                 ", but the first line names " + std::to_string(nvars) +
-                                 " variables");
-        }
-        if (++ncases >= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-            throw Failure::plain("the file holds more cases than the program can take");
-        }
-        pacer.tick(pos);
+        lineno += c.lines;
+        ncases += c.columns[0].size();
+    }
+    if (ncases >= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        throw Failure::plain("the file holds more cases than the program can take");
     }
     if (ncases == 0) {
         throw Failure::plain("the file holds no data line below the variable names");
+    }
+
+    // Cells too long for a reference into the text get a copy of their own; then the slices
+    // are joined.
+    for (Chunk& c : chunks) {
+        for (std::size_t e = 0; e < c.longcells.size(); ++e) {
+            const auto [k, row] = c.longcells[e];
+            c.columns[k][row] = store->refer(c.longspans[e].first, c.longspans[e].second);
+        }
+    }
+    std::vector<std::vector<CellRef>> columns = std::move(chunks[0].columns);
+    for (std::size_t p = 1; p < chunks.size(); ++p) {
+        for (std::size_t k = 0; k < nvars; ++k) {
+            columns[k].insert(columns[k].end(), chunks[p].columns[k].begin(),
+                              chunks[p].columns[k].end());
+            chunks[p].columns[k] = {};
+        }
     }
     return DataTable(std::move(store), std::move(names), std::move(columns));
 }
@@ -127,21 +212,28 @@ DataTable readtextfile(const std::string& path, Feedback* feedback) {
     if (!f) {
         throw Failure::plain(ioerror(path, errno));
     }
+    std::optional<StageTimer> timer("  read bytes");
     std::string bytes;
+    std::uintmax_t expected = 0;
     if (std::filesystem::is_regular_file(path, ec)) {
-        const auto size = std::filesystem::file_size(path, ec);
-        if (!ec && size > 0) {
-            bytes.reserve(static_cast<std::size_t>(size));
+        expected = std::filesystem::file_size(path, ec);
+        if (ec) {
+            expected = 0;
         }
     }
+    // Straight into the buffer when the size is known; a file that grows meanwhile, or one
+    // of unknown size, is read on in steps.
+    bytes.resize(static_cast<std::size_t>(expected));
+    std::size_t have = expected > 0 ? std::fread(bytes.data(), 1, bytes.size(), f.get()) : 0;
+    bytes.resize(have);
     char buffer[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) {
+    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0;) {
         bytes.append(buffer, n);
     }
     if (std::ferror(f.get())) {
         throw Failure::plain(ioerror(path, errno));
     }
+    timer.emplace("  split values");
     return readtextdata(std::move(bytes), feedback);
 }
 

@@ -28,6 +28,12 @@ public:
 
     // A run of the base; runs longer than the length field holds are copied.
     CellRef refer(std::size_t offset, std::size_t length);
+
+    // The same, without touching the store, for runs that fit the length field.
+    static bool fitsbase(std::size_t length) { return length < longmark; }
+    static CellRef basecell(std::size_t offset, std::size_t length) {
+        return CellRef{(static_cast<std::uint64_t>(offset) << lengthbits) | length};
+    }
     CellRef add(std::string_view text);
     std::string_view view(CellRef ref) const;
 

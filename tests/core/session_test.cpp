@@ -193,6 +193,51 @@ TEST(Calculation, TableOrderEqualsLiteralExchangeSortInBothModes) {
     }
 }
 
+// Everything a calculation shows, for comparing two ways of getting there.
+std::string everything(const Session& s) {
+    std::ostringstream out;
+    for (const kw::Grid* g :
+         {&s.groupgrid(), &s.npgrgrid(), &s.rankgrid(), &s.countgrid(), &s.mulcompgrid()}) {
+        for (const auto& row : cells(*g)) {
+            for (const auto& c : row) {
+                out << c << '|';
+            }
+            out << '\n';
+        }
+    }
+    const auto& v = s.values();
+    out << v.ngroups << ' ' << v.ntotal << ' ' << v.chi2 << ' ' << v.pvalue << ' ' << v.rankvar;
+    return out.str();
+}
+
+TEST(Calculation, RankingByTextsAndBySortingAgree) {
+    // Data with many ties are ranked through their distinct texts, others by sorting the
+    // cases; both must give the same grids to the last character.
+    std::mt19937 rng(99);
+    const std::vector<std::string> spellings{"1",  "1.0", "01", "+1", "1E0", "2", "2.50", "2.5",
+                                             ".5", "0.5", "-0", "0",  "10",  "9", "-3",   "1e1"};
+    for (int trial = 0; trial < 60; ++trial) {
+        Session s;
+        const int n = std::uniform_int_distribution<int>(3, 80)(rng);
+        s.loadtable(kw::DataTable::blank({"g", "x"}, n));
+        s.pickgroup(0);
+        s.picktest(1);
+        for (int r = 1; r <= n; ++r) {
+            s.editcell(1, r, std::to_string(std::uniform_int_distribution<int>(1, 4)(rng)));
+            s.editcell(2, r,
+                       spellings[std::uniform_int_distribution<std::size_t>(
+                           0, trial % 2 ? 4 : spellings.size() - 1)(rng)]);
+        }
+        Session t = s;
+        setenv("KW_RANK", "texts", 1);
+        const std::string bytexts = failure([&] { s.calculate(); }) + everything(s);
+        setenv("KW_RANK", "sort", 1);
+        const std::string bysorting = failure([&] { t.calculate(); }) + everything(t);
+        unsetenv("KW_RANK");
+        ASSERT_EQ(bytexts, bysorting) << "trial " << trial;
+    }
+}
+
 TEST(Calculation, GroupsAreRunsOfEqualTextAfterTheSort) {
     // Equal as numbers, written differently: 1 and 01 are one sort key but two texts, and
     // the exchange sort interleaves them into several runs.
