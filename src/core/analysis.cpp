@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <numeric>
 #include <optional>
 
@@ -62,19 +63,16 @@ TextIndex indextexts(const ColumnView& col, std::vector<std::uint32_t>& textid) 
 
 } // namespace
 
-GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, char decimal,
-                            Feedback* feedback) {
+GroupingKeys groupingkeys(const DataTable& table, int groupcol, bool astexts, char decimal,
+                          Feedback* feedback) {
     Pacer(feedback, "sorting", 1).check(0);
     const auto n = static_cast<std::size_t>(table.ncases());
-    GroupingOrder g;
-    std::optional<StageTimer> timer("  index texts");
+    GroupingKeys g;
     const TextIndex index = indextexts(table.column(groupcol), g.textid);
-    timer.emplace("  rank keys");
+    g.keyrank.assign(n, 0);
     if (n < 2) {
         // The sort compares nothing, so nothing is parsed either.
-        auto order = std::make_shared<std::vector<std::uint32_t>>(n);
-        std::iota(order->begin(), order->end(), 0u);
-        g.order = std::move(order);
+        g.nkeys = n == 0 ? 0 : 1;
         return g;
     }
     // Rank the distinct texts: as texts, byte by byte, or by their values, equal values
@@ -106,14 +104,19 @@ GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, 
             rankofid[byorder[p]] = ranks;
         }
         ++ranks;
+        g.onetextperkey = ranks == d;
     }
-    std::vector<std::uint32_t> keyrank(n);
     for (std::size_t i = 0; i < n; ++i) {
-        keyrank[i] = rankofid[g.textid[i]];
+        g.keyrank[i] = rankofid[g.textid[i]];
     }
-    timer.emplace("  exchange order");
-    g.order = std::make_shared<const std::vector<std::uint32_t>>(exchangeorder(keyrank, ranks));
+    g.nkeys = ranks;
     return g;
+}
+
+std::shared_ptr<const std::vector<std::uint32_t>> groupingorder(const GroupingKeys& keys) {
+    StageTimer timer("  exchange order");
+    return std::make_shared<const std::vector<std::uint32_t>>(
+        exchangeorder(keys.keyrank, keys.nkeys));
 }
 
 std::uint32_t Analysis::largestgroup() const {
@@ -141,46 +144,81 @@ double Analysis::rankof(std::size_t i) const {
            2;
 }
 
-std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOrder& grouping,
-                                        const std::vector<char>& included, int groupcol,
-                                        int testcol, char decimal, Feedback* feedback) {
+std::shared_ptr<Analysis> newanalysis(const DataTable& table, int groupcol, int testcol,
+                                      char decimal) {
     auto a = std::make_shared<Analysis>();
     a->groupname = table.name(groupcol);
     a->testname = table.name(testcol);
     a->decimal = decimal;
     a->testcolumn = table.column(testcol);
-    a->order = grouping.order;
-
-    const ColumnView groups = table.column(groupcol);
-    const auto& order = *grouping.order;
-    a->cases.reserve(static_cast<std::size_t>(std::count(included.begin(), included.end(), 1)));
-    Pacer pacer(feedback, "collecting groups", order.size());
-    std::uint32_t previous = 0;
-    for (std::size_t p = 0; p < order.size(); ++p) {
-        const std::uint32_t row = order[p];
-        if (!included[row]) {
-            continue;
-        }
-        const std::uint32_t id = grouping.textid[row];
-        if (a->cases.empty() || id != previous) {
-            a->groupstart.push_back(static_cast<std::uint32_t>(a->cases.size()));
-            a->groupvalues.emplace_back(groups[row]);
-        }
-        a->cases.push_back(static_cast<std::uint32_t>(p));
-        previous = id;
-        pacer.tick(p);
-    }
-    a->groupstart.push_back(static_cast<std::uint32_t>(a->cases.size()));
     return a;
 }
 
-namespace {
+std::vector<std::uint32_t> groupsbykeys(Analysis& a, const GroupingKeys& keys,
+                                        const std::vector<char>& included,
+                                        const ColumnView& groupcolumn) {
+    const std::size_t nrows = keys.keyrank.size();
+    std::vector<std::uint32_t> size(keys.nkeys, 0);
+    std::vector<std::uint32_t> row(keys.nkeys, 0);
+    for (std::size_t r = 0; r < nrows; ++r) {
+        if (included[r]) {
+            ++size[keys.keyrank[r]];
+            row[keys.keyrank[r]] = static_cast<std::uint32_t>(r);
+        }
+    }
+    std::vector<std::uint32_t> groupofkey(keys.nkeys, nogroup);
+    a.groupstart.assign(1, 0);
+    a.groupvalues.clear();
+    for (std::uint32_t k = 0; k < keys.nkeys; ++k) {
+        if (size[k] > 0) {
+            groupofkey[k] = static_cast<std::uint32_t>(a.groupvalues.size());
+            a.groupvalues.emplace_back(groupcolumn[row[k]]);
+            a.groupstart.push_back(a.groupstart.back() + size[k]);
+        }
+    }
+    std::vector<std::uint32_t> group(nrows, nogroup);
+    for (std::size_t r = 0; r < nrows; ++r) {
+        if (included[r]) {
+            group[r] = groupofkey[keys.keyrank[r]];
+        }
+    }
+    return group;
+}
 
-constexpr std::uint32_t none = 0xFFFFFFFFu;
+void collectcases(Analysis& a, std::shared_ptr<const std::vector<std::uint32_t>> order,
+                  const std::vector<char>& included, const GroupingKeys& keys,
+                  const ColumnView& groupcolumn, bool groupsknown, Feedback* feedback) {
+    a.order = std::move(order);
+    const auto& o = *a.order;
+    a.cases.clear();
+    a.cases.reserve(static_cast<std::size_t>(std::count(included.begin(), included.end(), 1)));
+    if (!groupsknown) {
+        a.groupstart.clear();
+        a.groupvalues.clear();
+    }
+    Pacer pacer(feedback, "collecting groups", o.size());
+    std::uint32_t previous = 0;
+    for (std::size_t p = 0; p < o.size(); ++p) {
+        const std::uint32_t row = o[p];
+        if (!included[row]) {
+            continue;
+        }
+        const std::uint32_t id = keys.textid[row];
+        if (!groupsknown && (a.cases.empty() || id != previous)) {
+            a.groupstart.push_back(static_cast<std::uint32_t>(a.cases.size()));
+            a.groupvalues.emplace_back(groupcolumn[row]);
+        }
+        a.cases.push_back(static_cast<std::uint32_t>(p));
+        previous = id;
+        pacer.tick(p);
+    }
+    if (!groupsknown) {
+        a.groupstart.push_back(static_cast<std::uint32_t>(a.cases.size()));
+    }
+}
 
-// The group of every row of the table before the sort (none for excluded rows).
 std::vector<std::uint32_t> groupsofrows(const Analysis& a) {
-    std::vector<std::uint32_t> group(a.order->size(), none);
+    std::vector<std::uint32_t> group(a.order->size(), nogroup);
     parallelslices(a.cases.size(), [&](unsigned, std::size_t from, std::size_t to) {
         auto g = static_cast<std::uint32_t>(
             std::upper_bound(a.groupstart.begin(), a.groupstart.end(), from) -
@@ -195,15 +233,18 @@ std::vector<std::uint32_t> groupsofrows(const Analysis& a) {
     return group;
 }
 
-// Raises the failure for the first case, in group order, whose test text is not a number.
-[[noreturn]] void notanumber(const Analysis& a) {
+std::string_view firstnonnumber(const Analysis& a) {
     for (std::size_t i = 0; i < a.cases.size(); ++i) {
         if (!parsereal(a.testtext(i), a.decimal)) {
-            throw notrealfailure(a.testtext(i));
+            return a.testtext(i);
         }
     }
-    throw notrealfailure("");
+    return {};
 }
+
+namespace {
+
+constexpr std::uint32_t none = nogroup;
 
 // The runs of equal values, in ascending order, handed over one at a time: each distinct
 // spelling (byte-wise text) of the value with its counts per group. Both ways of ranking
@@ -218,6 +259,17 @@ public:
         hi_.assign(k_, 0);
         a.distinctvalues.clear();
         a.twicerank.clear();
+    }
+
+    // Room for this many values and spellings (pages are only used as they are written).
+    void reserve(std::size_t values) {
+        a_.distinctvalues.reserve(values);
+        a_.twicerank.reserve(values);
+        spellrow.reserve(values);
+        spellprefix.reserve(values);
+        countstart.reserve(values + 1);
+        countgroup.reserve(values);
+        countnumber.reserve(values);
     }
 
     // A new value held by `count` cases.
@@ -341,14 +393,16 @@ private:
     std::vector<long double> hi_;
 };
 
+enum class Ranked { yes, toomanytexts, notanumber };
+
 // Ranking by distinct texts, for data with many ties: the texts of the included rows are
 // numbered in row order, each distinct text is parsed once, and a table of counts per text
-// and group replaces the sort of the cases. Returns false, having done nothing, when there
-// are too many distinct texts for it to pay.
-bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
-                 const Collation& collation, Runs& runs, bool always) {
+// and group replaces the sort of the cases. Gives up, having done nothing, when there are too
+// many distinct texts for it to pay.
+Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
+                   const Collation& collation, Runs& runs, bool always) {
     const std::size_t nrows = groupofrow.size();
-    const std::size_t n = a.cases.size();
+    const std::size_t n = a.groupstart.back();
     const std::size_t k = static_cast<std::size_t>(a.ngroups());
     const std::size_t maxtexts = std::min<std::size_t>(always ? n + 1 : n / 4 + 1024,
                                                        (std::size_t{1} << (always ? 27 : 23)) / k);
@@ -361,7 +415,13 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
     parallelslices(nrows, [&](unsigned part, std::size_t from, std::size_t to) {
         slicefrom[part] = from;
         TextIndex& index = parts[part];
+        // After an eighth of the rows, texts that are mostly new foretell too many.
+        const std::size_t probe = always ? to : from + (to - from) / 8;
         for (std::size_t row = from; row < to; ++row) {
+            if (row == probe && index.size() * 10 > (probe - from) * 6 && probe - from > 1000) {
+                toomany[part] = 1;
+                return;
+            }
             if (groupofrow[row] == none) {
                 continue;
             }
@@ -377,7 +437,7 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
     });
     if (std::find(toomany.begin(), toomany.end(), 1) != toomany.end()) {
-        return false;
+        return Ranked::toomanytexts;
     }
     TextIndex all = std::move(parts[0]);
     std::vector<std::uint32_t> firstrow = std::move(firstrows[0]);
@@ -396,7 +456,7 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
     }
     if (all.size() > maxtexts) {
-        return false;
+        return Ranked::toomanytexts;
     }
 
     const std::size_t d = all.size();
@@ -404,7 +464,7 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
     for (std::uint32_t id = 0; id < d; ++id) {
         const auto v = parsereal(all.text(id), a.decimal);
         if (!v) {
-            notanumber(a);
+            return Ranked::notanumber;
         }
         value[id] = *v;
     }
@@ -416,6 +476,7 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
     }
     textid = {};
 
+    runs.reserve(d);
     std::vector<std::uint32_t> byvalue(d);
     std::iota(byvalue.begin(), byvalue.end(), 0u);
     std::sort(byvalue.begin(), byvalue.end(), [&](std::uint32_t x, std::uint32_t y) {
@@ -441,7 +502,7 @@ bool rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
         i = j;
     }
-    return true;
+    return Ranked::yes;
 }
 
 // One included row for the ranking by sorting: its value, its row, its group (with the top
@@ -463,10 +524,10 @@ struct ByValue {
 };
 
 // Ranking by sorting the cases, for data with few ties.
-void rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
-                   const Collation& collation, Runs& runs, Feedback* feedback) {
+Ranked rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
+                     const Collation& collation, Runs& runs, Feedback* feedback) {
     const std::size_t nrows = groupofrow.size();
-    std::vector<Item> items(a.cases.size());
+    std::vector<Item> items(a.groupstart.back());
     // Each worker parses a slice of the rows into its part of the items, in row order.
     const unsigned parts = workers();
     std::vector<std::size_t> itemfrom(parts + 1, 0);
@@ -498,11 +559,12 @@ void rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
     });
     if (std::find(bad.begin(), bad.end(), 1) != bad.end()) {
-        notanumber(a);
+        return Ranked::notanumber;
     }
 
     Pacer(feedback, "ranking", 1).check(0);
     parallelsort(items.begin(), items.end(), ByValue{});
+    runs.reserve(items.size());
 
     const std::size_t n = items.size();
     std::vector<std::string_view> seen;
@@ -544,12 +606,14 @@ void rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
         i = j;
     }
+    return Ranked::yes;
 }
 
 // The counts grid: the spellings in collation order; among texts that compare equal the
 // first met (in group order) leads and stands for all, counting only the cases that hold
 // exactly its text.
-void countrows(Analysis& a, const Runs& runs, const Collation& collation) {
+void countrows(Analysis& a, const Runs& runs, const Collation& collation,
+               const std::function<void()>& needcases) {
     const std::size_t d = runs.spellrow.size();
     auto text = [&](std::uint32_t j) { return a.testcolumn[runs.spellrow[j]]; };
     struct Key {
@@ -560,17 +624,47 @@ void countrows(Analysis& a, const Runs& runs, const Collation& collation) {
     for (std::uint32_t j = 0; j < d; ++j) {
         keys[j] = Key{runs.spellprefix[j], j};
     }
-    parallelsort(keys.begin(), keys.end(), [&](const Key& x, const Key& y) {
+    auto before = [&](const Key& x, const Key& y) {
         if (x.prefix != y.prefix) {
             return x.prefix < y.prefix;
         }
         const int c = collation.compare(text(x.spelling), text(y.spelling));
         return c != 0 ? c < 0 : runs.spellrow[x.spelling] < runs.spellrow[y.spelling];
-    });
+    };
+    // The spellings come in value order, and numbers of one sign and one count of integer
+    // digits are in text order already: when the keys fall into a few ascending runs, merging
+    // them beats sorting.
+    std::vector<std::size_t> runstart{0};
+    for (std::size_t j = 1; j < d && runstart.size() <= 64; ++j) {
+        if (before(keys[j], keys[j - 1])) {
+            runstart.push_back(j);
+        }
+    }
+    if (runstart.size() <= 64) {
+        runstart.push_back(d);
+        while (runstart.size() > 2) {
+            std::vector<std::size_t> merged{0};
+            for (std::size_t r = 0; r + 1 < runstart.size(); r += 2) {
+                const std::size_t last =
+                    r + 2 < runstart.size() ? runstart[r + 2] : runstart[r + 1];
+                std::inplace_merge(keys.begin() + std::ptrdiff_t(runstart[r]),
+                                   keys.begin() + std::ptrdiff_t(runstart[r + 1]),
+                                   keys.begin() + std::ptrdiff_t(last), before);
+                merged.push_back(last);
+            }
+            runstart = std::move(merged);
+        }
+    } else {
+        parallelsort(keys.begin(), keys.end(), before);
+    }
     a.countrow.clear();
+    a.countrow.reserve(d);
     a.countstart.assign(1, 0);
+    a.countstart.reserve(d + 1);
     a.countgroup.clear();
+    a.countgroup.reserve(runs.countgroup.size());
     a.countnumber.clear();
+    a.countnumber.reserve(runs.countgroup.size());
     auto equal = [&](std::size_t p, std::size_t q) {
         return keys[p].prefix == keys[q].prefix &&
                collation.compare(text(keys[p].spelling), text(keys[q].spelling)) == 0;
@@ -586,6 +680,9 @@ void countrows(Analysis& a, const Runs& runs, const Collation& collation) {
             std::vector<std::string_view> texts;
             for (std::size_t r = p; r < q; ++r) {
                 texts.push_back(text(keys[r].spelling));
+            }
+            if (needcases) {
+                needcases();
             }
             const std::vector<std::uint32_t> first = firstcases(a, texts);
             const auto best = std::min_element(first.begin(), first.end()) - first.begin();
@@ -619,23 +716,30 @@ std::vector<std::uint32_t> firstcases(const Analysis& a,
     return first;
 }
 
-void rank(Analysis& a, const Collation& collation, Feedback* feedback) {
-    std::optional<StageTimer> timer("  rows and groups");
+bool rank(Analysis& a, const std::vector<std::uint32_t>& groupofrow, const Collation& collation,
+          Feedback* feedback, const std::function<void()>& needcases) {
     Pacer(feedback, "ranking", 1).check(0);
-    const std::vector<std::uint32_t> groupofrow = groupsofrows(a);
-    Runs runs(a, a.cases.size());
-    timer.emplace("  rank by texts");
+    Runs runs(a, a.groupstart.back());
+    std::optional<StageTimer> timer("  rank by texts");
     // KW_RANK=sort or =texts picks one way for tests that compare the two.
     const char* method = std::getenv("KW_RANK");
     const std::string_view forced = method != nullptr ? method : "";
-    if (forced == "sort" || !rankbytexts(a, groupofrow, collation, runs, forced == "texts")) {
+    Ranked ranked = Ranked::toomanytexts;
+    if (forced != "sort") {
+        ranked = rankbytexts(a, groupofrow, collation, runs, forced == "texts");
+    }
+    if (ranked == Ranked::toomanytexts) {
         timer.emplace("  rank by sorting");
-        rankbysorting(a, groupofrow, collation, runs, feedback);
+        ranked = rankbysorting(a, groupofrow, collation, runs, feedback);
+    }
+    if (ranked == Ranked::notanumber) {
+        return false;
     }
     runs.finish();
     Pacer(feedback, "counting values", 1).check(0);
     timer.emplace("  count rows");
-    countrows(a, runs, collation);
+    countrows(a, runs, collation, needcases);
+    return true;
 }
 
 } // namespace kw

@@ -5,25 +5,29 @@
 #include "feedback.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace kw {
 
-// The order in which the exchange sort by the grouping variable leaves the cases, with the
-// grouping text of every row numbered (equal texts, equal numbers).
-struct GroupingOrder {
-    // order[p] is the 0-based row that ends at position p
-    std::shared_ptr<const std::vector<std::uint32_t>> order;
-    std::vector<std::uint32_t> textid; // per 0-based row
+// The grouping texts of every row numbered (equal texts, equal numbers) and ranked as keys of
+// the sort: texts compared byte by byte, or numbers, every distinct text parsed once (the
+// first, in row order, that is not a number raises "'x' is not a valid floating point
+// value" before anything is reordered). A table of fewer than 2 cases compares nothing.
+struct GroupingKeys {
+    std::vector<std::uint32_t> textid;  // per 0-based row
+    std::vector<std::uint32_t> keyrank; // per 0-based row
+    std::uint32_t nkeys = 0;
+    bool onetextperkey = true; // no key written two ways (1 and 01)
 };
+GroupingKeys groupingkeys(const DataTable& table, int groupcol, bool astexts, char decimal,
+                          Feedback* feedback);
 
-// Texts compared byte by byte, or numbers: every distinct grouping text is parsed once, and
-// the first (in row order) that is not a number raises "'x' is not a valid floating point
-// value" before anything is reordered. A table of fewer than 2 cases compares nothing.
-GroupingOrder groupingorder(const DataTable& table, int groupcol, bool astexts, char decimal,
-                            Feedback* feedback);
+// The order in which the exchange sort by these keys leaves the rows: order[p] is the 0-based
+// row that ends at position p.
+std::shared_ptr<const std::vector<std::uint32_t>> groupingorder(const GroupingKeys& keys);
 
 // One calculation's view of the sorted data table: the included cases collected into groups
 // (runs of equal grouping text), and once ranked, their rank sums, medians, the sums of the
@@ -71,17 +75,36 @@ struct Analysis {
     std::uint32_t count(std::size_t j, int g) const;
 };
 
-// Collects the included cases in the order of `grouping` into groups: a new group starts
-// whenever the grouping text differs from that of the previous included case. The first
-// included case always starts a group, also when its grouping text is empty.
-std::shared_ptr<Analysis> collectgroups(const DataTable& table, const GroupingOrder& grouping,
-                                        const std::vector<char>& included, int groupcol,
-                                        int testcol, char decimal, Feedback* feedback);
+// A new analysis of the test variable by the grouping variable.
+std::shared_ptr<Analysis> newanalysis(const DataTable& table, int groupcol, int testcol,
+                                      char decimal);
 
-// Parses the test texts of the included cases; the first (in group order) that is not a
-// number raises "'x' is not a valid floating point value". Then ranks them (mean ranks for
-// ties) and fills the rank sums, medians, sums of the statistic and counts.
-void rank(Analysis& a, const Collation& collation, Feedback* feedback);
+// When every key has one spelling, the groups are the keys that hold included cases, in key
+// order, and are known before the order of the cases: fills the groups and returns the group
+// of every row (none for rows left out).
+std::vector<std::uint32_t> groupsbykeys(Analysis& a, const GroupingKeys& keys,
+                                        const std::vector<char>& included,
+                                        const ColumnView& groupcolumn);
+
+// Collects the included cases in `order`. Unless the groups are known already, a new group
+// starts whenever the grouping text differs from that of the previous included case; the
+// first included case always starts a group, also when its grouping text is empty.
+void collectcases(Analysis& a, std::shared_ptr<const std::vector<std::uint32_t>> order,
+                  const std::vector<char>& included, const GroupingKeys& keys,
+                  const ColumnView& groupcolumn, bool groupsknown, Feedback* feedback);
+
+// The group of every row (none for rows left out), from the collected cases.
+std::vector<std::uint32_t> groupsofrows(const Analysis& a);
+inline constexpr std::uint32_t nogroup = 0xFFFFFFFFu;
+
+// Parses the test texts of the included rows, ranks them (mean ranks for ties) and fills the
+// rank sums, medians, sums of the statistic and counts. Returns false when a text is not a
+// number; firstnonnumber then names the first such, in group order, once the cases are known.
+// The cases need not be collected yet: `needcases` is called before anything reads them (only
+// when texts that differ compare equal for the counts).
+bool rank(Analysis& a, const std::vector<std::uint32_t>& groupofrow, const Collation& collation,
+          Feedback* feedback, const std::function<void()>& needcases = {});
+std::string_view firstnonnumber(const Analysis& a);
 
 // The first case, in group order, whose test text is one of `texts` (as many as given).
 std::vector<std::uint32_t> firstcases(const Analysis& a,

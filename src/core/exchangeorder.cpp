@@ -17,7 +17,7 @@ void orderrun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
     // the insertions offline costs about log m per item. Take the cheaper.
     std::size_t steps = m + trailing % m;
     for (std::size_t i = 1; i < m; ++i) {
-        steps += rotations[i] % i;
+        steps += rotations[i] < i ? rotations[i] : rotations[i] % i;
     }
     std::size_t logm = 1;
     while ((std::size_t{1} << logm) < m) {
@@ -61,15 +61,27 @@ void orderrun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
     std::size_t f = 0;
     for (std::size_t i = 0; i < m; ++i) {
         if (i > 0) {
-            f = (f + rotations[i]) % i;
+            std::size_t r = rotations[i];
+            r = r < i ? r : r % i;
+            f = f >= i ? f - i : f; // f is at most i after the last insertion
+            f += r;
+            f = f >= i ? f - i : f;
         }
         insertat[i] = static_cast<std::uint32_t>(f);
         ++f;
     }
     f = (f + trailing) % m;
-    FreeSlots free(m);
-    for (std::size_t i = m; i-- > 0;) {
-        scratch[free.take(static_cast<std::int32_t>(insertat[i]) + 1)] = items[i];
+    if (m <= (std::size_t{1} << 14)) {
+        // A tree over every slot still fits the cache.
+        Fenwick free = Fenwick::ones(m);
+        for (std::size_t i = m; i-- > 0;) {
+            scratch[free.takekth(static_cast<std::int32_t>(insertat[i]) + 1)] = items[i];
+        }
+    } else {
+        FreeSlots free(m);
+        for (std::size_t i = m; i-- > 0;) {
+            scratch[free.take(static_cast<std::int32_t>(insertat[i]) + 1)] = items[i];
+        }
     }
     for (std::size_t j = 0; j < m; ++j) {
         items[j] = scratch[(f + j) % m];

@@ -3,16 +3,23 @@
 #include <cstdint>
 #include <vector>
 
-// Counts fit 32 bits: they never exceed the number of cases.
-
 namespace kw {
 
-// Binary indexed tree of counts over positions 0..n-1.
+// Binary indexed tree of counts over positions 0..n-1. Counts fit 32 bits: they never exceed
+// the number of cases. The tree is padded to a power of two so that its descents need no
+// bound checks, and they choose their way without branches: the comparisons they make are as
+// good as random.
 class Fenwick {
 public:
-    explicit Fenwick(std::size_t n) : tree_(n + 1, 0) {}
+    explicit Fenwick(std::size_t n) : size_(n) {
+        std::size_t capacity = 1;
+        while (capacity < n) {
+            capacity *= 2;
+        }
+        tree_.assign(capacity + 1, 0);
+    }
 
-    std::size_t size() const { return tree_.size() - 1; }
+    std::size_t size() const { return size_; }
 
     void add(std::size_t pos, std::int32_t delta) {
         for (std::size_t i = pos + 1; i < tree_.size(); i += i & (~i + 1)) {
@@ -38,27 +45,36 @@ public:
     // non-negative counts.
     std::size_t kth(std::int32_t k) const {
         std::size_t pos = 0;
-        std::size_t mask = 1;
-        while (mask * 2 < tree_.size()) {
-            mask *= 2;
-        }
-        for (; mask > 0; mask /= 2) {
-            std::size_t next = pos + mask;
-            if (next < tree_.size() && tree_[next] < k) {
-                pos = next;
-                k -= tree_[next];
-            }
+        for (std::size_t mask = (tree_.size() - 1); mask > 0; mask /= 2) {
+            const std::int32_t t = tree_[pos + mask];
+            const bool right = t < k;
+            pos += right ? mask : 0;
+            k -= right ? t : 0;
         }
         return pos;
     }
 
-    // A tree in which every position counts 1.
+    // kth, taking 1 off the count found, in one descent: the nodes passed on the left of the
+    // position are the ones that count it.
+    std::size_t takekth(std::int32_t k) {
+        std::size_t pos = 0;
+        for (std::size_t mask = (tree_.size() - 1); mask > 0; mask /= 2) {
+            std::int32_t& t = tree_[pos + mask];
+            const bool right = t < k;
+            k -= right ? t : 0;
+            t -= right ? 0 : 1;
+            pos += right ? mask : 0;
+        }
+        return pos;
+    }
+
+    // A tree in which every position counts 1 (and the padding 0).
     static Fenwick ones(std::size_t n) {
         Fenwick f(n);
-        for (std::size_t i = 1; i <= n; ++i) {
-            f.tree_[i] += 1;
-            std::size_t parent = i + (i & (~i + 1));
-            if (parent <= n) {
+        for (std::size_t i = 1; i < f.tree_.size(); ++i) {
+            f.tree_[i] += i <= n ? 1 : 0;
+            const std::size_t parent = i + (i & (~i + 1));
+            if (parent < f.tree_.size()) {
                 f.tree_[parent] += f.tree_[i];
             }
         }
@@ -66,6 +82,7 @@ public:
     }
 
 private:
+    std::size_t size_;
     std::vector<std::int32_t> tree_;
 };
 

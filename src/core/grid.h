@@ -13,6 +13,9 @@ public:
     virtual int cols() const = 0;
     virtual int rows() const = 0;
     virtual std::string cell(int col, int row) const = 0;
+
+    // Appends the cell's text to `out`: what writers of large grids call.
+    virtual void appendcell(int col, int row, std::string& out) const { out += cell(col, row); }
 };
 
 // A grid that holds its texts.

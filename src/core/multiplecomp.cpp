@@ -88,6 +88,15 @@ bool MulcompGrid::significant(int i, int j) const {
     return critical < difference * (1 - tolerance);
 }
 
+void MulcompGrid::appendcell(int col, int row, std::string& out) const {
+    if (col >= 2 && row >= 2 && col < cols() && row < rows()) {
+        out += col == row ? diagonalmark
+                          : (significant(col - 2, row - 2) ? significantmark : notsignificantmark);
+    } else {
+        out += cell(col, row);
+    }
+}
+
 std::string MulcompGrid::cell(int col, int row) const {
     const int size = cols();
     if (col < 0 || row < 0 || col >= size || row >= size) {

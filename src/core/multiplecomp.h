@@ -33,6 +33,7 @@ public:
     int cols() const override { return static_cast<int>(order_.size()) + 2; }
     int rows() const override { return cols(); }
     std::string cell(int col, int row) const override;
+    void appendcell(int col, int row, std::string& out) const override;
     bool significant(int i, int j) const; // groups by position in the order, 0-based
 
 private:

@@ -55,7 +55,7 @@ inline void parallelslices(std::size_t n,
 // then the two sides at once. Needs no extra memory.
 template <class It, class Less> void parallelsort(It first, It last, Less less) {
     const auto n = static_cast<std::size_t>(last - first);
-    if (n < (1u << 17) || workers() < 2) {
+    if (n < (1u << 15) || workers() < 2) {
         std::sort(first, last, less);
         return;
     }

@@ -25,7 +25,7 @@ void writereport(std::ostream& out, const ReportData& data) {
     for (int r = 0; r < g.rows(); ++r) {
         line.clear();
         for (int c = 0; c < g.cols(); ++c) {
-            line += g.cell(c, r);
+            g.appendcell(c, r, line);
             line += ' ';
         }
         line += eol;

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "numbers.h"
+#include "parallel.h"
 #include "report.h"
 #include "resultgrids.h"
 #include "safefile.h"
@@ -8,6 +9,7 @@
 #include "stattool.h"
 #include "textreader.h"
 
+#include <future>
 #include <sstream>
 
 namespace kw {
@@ -150,15 +152,24 @@ void Session::pickgroup(int position) {
     if (groupcol_ == 0) {
         return;
     }
-    bool letter = false;
-    bool point = false;
+    // Whether any text holds a letter, and whether any holds a point; each worker a slice.
     const ColumnView col = table_.column(groupcol_);
-    for (std::size_t r = 0; r < col.size() && !letter; ++r) {
-        for (char c : col[r]) {
-            letter = letter || isletter(c);
-            point = point || c == '.';
+    std::vector<char> letters(workers(), 0);
+    std::vector<char> points(workers(), 0);
+    parallelslices(col.size(), [&](unsigned part, std::size_t from, std::size_t to) {
+        bool letter = false;
+        bool point = false;
+        for (std::size_t r = from; r < to && !letter; ++r) {
+            for (char c : col[r]) {
+                letter = letter || isletter(c);
+                point = point || c == '.';
+            }
         }
-    }
+        letters[part] = letter ? 1 : 0;
+        points[part] = point ? 1 : 0;
+    });
+    const bool letter = std::find(letters.begin(), letters.end(), 1) != letters.end();
+    const bool point = std::find(points.begin(), points.end(), 1) != points.end();
     if (point && !letter) {
         groupcol_ = 0;
         groupmode_ = GroupMode::numbers;
@@ -173,13 +184,20 @@ void Session::picktest(int position) {
         return;
     }
     const ColumnView col = table_.column(testcol_);
-    for (std::size_t r = 0; r < col.size(); ++r) {
-        for (char c : col[r]) {
-            if (isletter(c) && c != 'E') {
-                testcol_ = 0;
-                throw Failure::warning("test variable must be numeric", helpvariables);
+    std::vector<char> found(workers(), 0);
+    parallelslices(col.size(), [&](unsigned part, std::size_t from, std::size_t to) {
+        for (std::size_t r = from; r < to; ++r) {
+            for (char c : col[r]) {
+                if (isletter(c) && c != 'E') {
+                    found[part] = 1;
+                    return;
+                }
             }
         }
+    });
+    if (std::find(found.begin(), found.end(), 1) != found.end()) {
+        testcol_ = 0;
+        throw Failure::warning("test variable must be numeric", helpvariables);
     }
 }
 
@@ -246,14 +264,31 @@ void Session::calculate(Feedback* feedback) {
 
     // Everything that can fail on a text that is not a number is done before the table is
     // reordered, so that such a failure leaves the data as it was.
-    std::optional<StageTimer> timer("sort by groups");
-    const GroupingOrder grouping = groupingorder(table_, groupcol_, groupsastexts(), dec, feedback);
+    std::optional<StageTimer> timer("sort keys");
+    const GroupingKeys keys = groupingkeys(table_, groupcol_, groupsastexts(), dec, feedback);
     timer.emplace("collect groups");
-    const std::vector<std::uint32_t>& order = *grouping.order;
     std::vector<Condition> conds = conditions_.conditions();
     conds.push_back(Condition{testcol_, Operator::unequal, missing_});
     const std::vector<char> included = includedcases(table_, conds);
-    auto analysis = collectgroups(table_, grouping, included, groupcol_, testcol_, dec, feedback);
+    auto analysis = newanalysis(table_, groupcol_, testcol_, dec);
+    const ColumnView groupcolumn = table_.column(groupcol_);
+
+    // When every key has one spelling the groups do not depend on the order of the cases
+    // within them, and the exchange order is worked out on a thread of its own meanwhile.
+    std::vector<std::uint32_t> groupofrow;
+    std::future<std::shared_ptr<const std::vector<std::uint32_t>>> pending;
+    if (keys.onetextperkey) {
+        groupofrow = groupsbykeys(*analysis, keys, included, groupcolumn);
+        pending = std::async(std::launch::async, [&keys] { return groupingorder(keys); });
+    } else {
+        collectcases(*analysis, groupingorder(keys), included, keys, groupcolumn, false, feedback);
+        groupofrow = groupsofrows(*analysis);
+    }
+    auto needcases = [&] {
+        if (pending.valid()) {
+            collectcases(*analysis, pending.get(), included, keys, groupcolumn, true, feedback);
+        }
+    };
     const int k = analysis->ngroups();
 
     auto stopped = [&](Failure failure) {
@@ -261,15 +296,17 @@ void Session::calculate(Feedback* feedback) {
         multisortvisible_ = false;
         return failure;
     };
-    if (analysis->cases.empty()) {
-        commitsort(order);
+    if (analysis->groupstart.back() == 0) {
+        needcases();
+        commitsort(*analysis->order);
         page_ = Page::groups;
         groupgrid_ = std::make_shared<BlankGrid>(1, 2);
         npgrgrid_ = std::make_shared<BlankGrid>(1, 4);
         throw stopped(Failure::error("no cases selected"));
     }
     if (k == 1) {
-        commitsort(order);
+        needcases();
+        commitsort(*analysis->order);
         page_ = Page::groups;
         groupgrid_ = std::make_shared<GroupGrid>(analysis);
         npgrgrid_ = std::make_shared<SummaryGrid>(analysis, identityorder(1));
@@ -283,9 +320,12 @@ void Session::calculate(Feedback* feedback) {
     }
 
     timer.emplace("rank and count");
-    rank(*analysis, locale_.collate(), feedback);
+    const bool numbers = rank(*analysis, groupofrow, locale_.collate(), feedback, needcases);
+    needcases();
+    if (!numbers) {
+        throw notrealfailure(firstnonnumber(*analysis));
+    }
     timer.emplace("statistic");
-
     const auto n = static_cast<std::int64_t>(analysis->cases.size());
     const long double s2 = analysis->sumsquaresminusc / static_cast<long double>(n - 1);
     double chi2 = 0;
@@ -301,7 +341,7 @@ void Session::calculate(Feedback* feedback) {
     }
 
     timer.emplace("reorder table");
-    commitsort(order);
+    commitsort(*analysis->order);
     timer.emplace("results");
     analysis_ = analysis;
     groupgrid_ = std::make_shared<GroupGrid>(analysis);
