@@ -132,9 +132,10 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
 #ifdef __GLIBC__
     // The analysis allocates and frees large arrays one after the other; keeping freed memory
-    // for reuse spares the kernel from handing out (and clearing) fresh pages each time.
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    // for reuse spares the kernel from handing out (and clearing) fresh pages each time. The
+    // largest arrays still go back to the system at once, which keeps the peak down.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
     kw::cli::Options options;
     try {

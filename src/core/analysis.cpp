@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <numeric>
 #include <optional>
 
@@ -128,8 +130,9 @@ std::uint32_t Analysis::largestgroup() const {
 }
 
 std::uint32_t Analysis::count(std::size_t j, int g) const {
-    auto first = countgroup.begin() + countstart[j];
-    auto last = countgroup.begin() + countstart[j + 1];
+    const std::uint32_t s = countorder[j];
+    auto first = countgroup.begin() + countstart[s];
+    auto last = countgroup.begin() + countstart[s + 1];
     auto it = std::lower_bound(first, last, static_cast<std::uint32_t>(g));
     if (it == last || *it != static_cast<std::uint32_t>(g)) {
         return 0;
@@ -138,6 +141,8 @@ std::uint32_t Analysis::count(std::size_t j, int g) const {
 }
 
 double Analysis::rankof(std::size_t i) const {
+    // The value is read from the text again: keeping it for every case would cost the
+    // calculation memory and a write per case.
     const double v = *parsereal(testtext(i), decimal);
     const auto at = std::lower_bound(distinctvalues.begin(), distinctvalues.end(), v);
     return static_cast<double>(twicerank[static_cast<std::size_t>(at - distinctvalues.begin())]) /
@@ -203,13 +208,15 @@ void collectcases(Analysis& a, std::shared_ptr<const std::vector<std::uint32_t>>
         if (!included[row]) {
             continue;
         }
-        const std::uint32_t id = keys.textid[row];
-        if (!groupsknown && (a.cases.empty() || id != previous)) {
-            a.groupstart.push_back(static_cast<std::uint32_t>(a.cases.size()));
-            a.groupvalues.emplace_back(groupcolumn[row]);
+        if (!groupsknown) {
+            const std::uint32_t id = keys.textid[row];
+            if (a.cases.empty() || id != previous) {
+                a.groupstart.push_back(static_cast<std::uint32_t>(a.cases.size()));
+                a.groupvalues.emplace_back(groupcolumn[row]);
+            }
+            previous = id;
         }
         a.cases.push_back(static_cast<std::uint32_t>(p));
-        previous = id;
         pacer.tick(p);
     }
     if (!groupsknown) {
@@ -404,23 +411,40 @@ Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
     const std::size_t nrows = groupofrow.size();
     const std::size_t n = a.groupstart.back();
     const std::size_t k = static_cast<std::size_t>(a.ngroups());
-    const std::size_t maxtexts = std::min<std::size_t>(always ? n + 1 : n / 4 + 1024,
-                                                       (std::size_t{1} << (always ? 27 : 23)) / k);
+    // The table of texts must stay about the size of the cache to beat sorting.
+    const std::size_t maxtexts =
+        always ? n + 1 : std::min<std::size_t>(n / 4 + 1024, std::size_t{1} << 17);
 
     std::vector<std::uint32_t> textid(nrows, none);
     std::vector<TextIndex> parts(workers());
     std::vector<std::vector<std::uint32_t>> firstrows(parts.size());
     std::vector<std::size_t> slicefrom(parts.size() + 1, nrows);
-    std::vector<char> toomany(parts.size(), 0);
+    std::atomic<bool> toomany = false;
     parallelslices(nrows, [&](unsigned part, std::size_t from, std::size_t to) {
         slicefrom[part] = from;
         TextIndex& index = parts[part];
-        // After an eighth of the rows, texts that are mostly new foretell too many.
+        std::vector<std::uint32_t> seen; // how often each text was met, up to the probe
+        // After an eighth of the rows, estimate how many distinct texts there are in all from
+        // those met once and twice so far (Chao's estimate), and give up if too many.
         const std::size_t probe = always ? to : from + (to - from) / 8;
         for (std::size_t row = from; row < to; ++row) {
-            if (row == probe && index.size() * 10 > (probe - from) * 6 && probe - from > 1000) {
-                toomany[part] = 1;
+            if ((row & 4095) == 0 && toomany.load(std::memory_order_relaxed)) {
                 return;
+            }
+            if (row == probe && probe - from > 1000) {
+                double once = 0;
+                double twice = 0;
+                for (std::uint32_t c : seen) {
+                    once += c == 1 ? 1 : 0;
+                    twice += c == 2 ? 1 : 0;
+                }
+                const double estimate =
+                    static_cast<double>(index.size()) + once * once / (2 * std::max(twice, 1.0));
+                if (estimate > static_cast<double>(maxtexts)) {
+                    toomany = true;
+                    return;
+                }
+                seen = {};
             }
             if (groupofrow[row] == none) {
                 continue;
@@ -429,14 +453,20 @@ Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
             if (id == firstrows[part].size()) {
                 firstrows[part].push_back(static_cast<std::uint32_t>(row));
                 if (id >= maxtexts) {
-                    toomany[part] = 1;
+                    toomany = true;
                     return;
                 }
+                if (row < probe) {
+                    seen.push_back(0);
+                }
+            }
+            if (row < probe) {
+                ++seen[id];
             }
             textid[row] = id;
         }
     });
-    if (std::find(toomany.begin(), toomany.end(), 1) != toomany.end()) {
+    if (toomany) {
         return Ranked::toomanytexts;
     }
     TextIndex all = std::move(parts[0]);
@@ -468,13 +498,45 @@ Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         }
         value[id] = *v;
     }
-    std::vector<std::uint32_t> count(d * k, 0);
-    for (std::size_t row = 0; row < nrows; ++row) {
-        if (groupofrow[row] != none) {
-            ++count[std::size_t(textid[row]) * k + groupofrow[row]];
+    // The counts per text and group: a table when it is small, otherwise the groups of each
+    // text's rows, bucketed by text.
+    const bool table = d * k <= std::max<std::size_t>(std::size_t{1} << 22, 2 * n);
+    std::vector<std::uint32_t> count;
+    std::vector<std::uint32_t> idstart;
+    std::vector<std::uint32_t> idgroups;
+    if (table) {
+        count.assign(d * k, 0);
+        for (std::size_t row = 0; row < nrows; ++row) {
+            if (groupofrow[row] != none) {
+                ++count[std::size_t(textid[row]) * k + groupofrow[row]];
+            }
+        }
+    } else {
+        idstart.assign(d + 1, 0);
+        for (std::size_t row = 0; row < nrows; ++row) {
+            if (groupofrow[row] != none) {
+                ++idstart[textid[row] + 1];
+            }
+        }
+        std::partial_sum(idstart.begin(), idstart.end(), idstart.begin());
+        idgroups.resize(n);
+        std::vector<std::uint32_t> next(idstart.begin(), idstart.end() - 1);
+        for (std::size_t row = 0; row < nrows; ++row) {
+            if (groupofrow[row] != none) {
+                idgroups[next[textid[row]]++] = groupofrow[row];
+            }
         }
     }
-    textid = {};
+    auto cases = [&](std::uint32_t id) -> std::uint64_t {
+        if (!table) {
+            return idstart[id + 1] - idstart[id];
+        }
+        std::uint64_t total = 0;
+        for (std::size_t g = 0; g < k; ++g) {
+            total += count[std::size_t(id) * k + g];
+        }
+        return total;
+    };
 
     runs.reserve(d);
     std::vector<std::uint32_t> byvalue(d);
@@ -486,17 +548,26 @@ Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         std::size_t j = i;
         std::uint64_t total = 0;
         for (; j < d && !(value[byvalue[i]] < value[byvalue[j]]); ++j) {
-            for (std::size_t g = 0; g < k; ++g) {
-                total += count[std::size_t(byvalue[j]) * k + g];
-            }
+            total += cases(byvalue[j]);
         }
         runs.value(value[byvalue[i]], total);
         for (std::size_t q = i; q < j; ++q) {
             const std::uint32_t id = byvalue[q];
             runs.spelling(firstrow[id], collation.sortprefix(all.text(id)));
-            for (std::size_t g = 0; g < k; ++g) {
-                if (const std::uint32_t c = count[std::size_t(id) * k + g]; c > 0) {
-                    runs.cases(static_cast<std::uint32_t>(g), c);
+            if (table) {
+                for (std::size_t g = 0; g < k; ++g) {
+                    if (const std::uint32_t c = count[std::size_t(id) * k + g]; c > 0) {
+                        runs.cases(static_cast<std::uint32_t>(g), c);
+                    }
+                }
+            } else {
+                auto first = idgroups.begin() + idstart[id];
+                auto last = idgroups.begin() + idstart[id + 1];
+                std::sort(first, last);
+                for (auto it = first; it != last;) {
+                    auto end = std::find_if(it, last, [&](std::uint32_t g) { return g != *it; });
+                    runs.cases(*it, static_cast<std::uint64_t>(end - it));
+                    it = end;
                 }
             }
         }
@@ -524,10 +595,12 @@ struct ByValue {
 };
 
 // Ranking by sorting the cases, for data with few ties.
-Ranked rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
+Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
                      const Collation& collation, Runs& runs, Feedback* feedback) {
     const std::size_t nrows = groupofrow.size();
-    std::vector<Item> items(a.groupstart.back());
+    // Every item is written before it is read: no need to clear them first.
+    const std::size_t nitems = a.groupstart.back();
+    std::unique_ptr<Item[]> items(new Item[nitems]);
     // Each worker parses a slice of the rows into its part of the items, in row order.
     const unsigned parts = workers();
     std::vector<std::size_t> itemfrom(parts + 1, 0);
@@ -561,12 +634,13 @@ Ranked rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
     if (std::find(bad.begin(), bad.end(), 1) != bad.end()) {
         return Ranked::notanumber;
     }
+    groupofrow = {}; // the items hold the groups now
 
     Pacer(feedback, "ranking", 1).check(0);
-    parallelsort(items.begin(), items.end(), ByValue{});
-    runs.reserve(items.size());
+    parallelsort(items.get(), items.get() + nitems, ByValue{});
+    runs.reserve(nitems);
 
-    const std::size_t n = items.size();
+    const std::size_t n = nitems;
     std::vector<std::string_view> seen;
     std::vector<std::vector<std::uint32_t>> members;
     for (std::size_t i = 0; i < n;) {
@@ -612,7 +686,7 @@ Ranked rankbysorting(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
 // The counts grid: the spellings in collation order; among texts that compare equal the
 // first met (in group order) leads and stands for all, counting only the cases that hold
 // exactly its text.
-void countrows(Analysis& a, const Runs& runs, const Collation& collation,
+void countrows(Analysis& a, Runs& runs, const Collation& collation,
                const std::function<void()>& needcases) {
     const std::size_t d = runs.spellrow.size();
     auto text = [&](std::uint32_t j) { return a.testcolumn[runs.spellrow[j]]; };
@@ -657,14 +731,10 @@ void countrows(Analysis& a, const Runs& runs, const Collation& collation,
     } else {
         parallelsort(keys.begin(), keys.end(), before);
     }
-    a.countrow.clear();
-    a.countrow.reserve(d);
-    a.countstart.assign(1, 0);
-    a.countstart.reserve(d + 1);
-    a.countgroup.clear();
-    a.countgroup.reserve(runs.countgroup.size());
-    a.countnumber.clear();
-    a.countnumber.reserve(runs.countgroup.size());
+    a.counttext.clear();
+    a.counttext.reserve(d);
+    a.countorder.clear();
+    a.countorder.reserve(d);
     auto equal = [&](std::size_t p, std::size_t q) {
         return keys[p].prefix == keys[q].prefix &&
                collation.compare(text(keys[p].spelling), text(keys[q].spelling)) == 0;
@@ -688,14 +758,13 @@ void countrows(Analysis& a, const Runs& runs, const Collation& collation,
             const auto best = std::min_element(first.begin(), first.end()) - first.begin();
             lead = keys[p + static_cast<std::size_t>(best)].spelling;
         }
-        a.countrow.push_back(runs.spellrow[lead]);
-        a.countgroup.insert(a.countgroup.end(), runs.countgroup.begin() + runs.countstart[lead],
-                            runs.countgroup.begin() + runs.countstart[lead + 1]);
-        a.countnumber.insert(a.countnumber.end(), runs.countnumber.begin() + runs.countstart[lead],
-                             runs.countnumber.begin() + runs.countstart[lead + 1]);
-        a.countstart.push_back(static_cast<std::uint32_t>(a.countgroup.size()));
+        a.counttext.push_back(text(lead));
+        a.countorder.push_back(lead);
         p = q;
     }
+    a.countstart = std::move(runs.countstart);
+    a.countgroup = std::move(runs.countgroup);
+    a.countnumber = std::move(runs.countnumber);
 }
 
 } // namespace
@@ -716,7 +785,7 @@ std::vector<std::uint32_t> firstcases(const Analysis& a,
     return first;
 }
 
-bool rank(Analysis& a, const std::vector<std::uint32_t>& groupofrow, const Collation& collation,
+bool rank(Analysis& a, std::vector<std::uint32_t> groupofrow, const Collation& collation,
           Feedback* feedback, const std::function<void()>& needcases) {
     Pacer(feedback, "ranking", 1).check(0);
     Runs runs(a, a.groupstart.back());

@@ -37,8 +37,10 @@ struct Analysis {
     std::string testname;
     char decimal = '.';
 
-    ColumnView testcolumn; // the test texts in the table's order before the sort
-    std::shared_ptr<const std::vector<std::uint32_t>> order; // the sort: position -> row
+    // The test texts: in the table's order before the sort while `order` (sorted position ->
+    // row) is held, in sorted order once the table has been reordered (order then empty).
+    ColumnView testcolumn;
+    std::shared_ptr<const std::vector<std::uint32_t>> order;
     std::vector<std::uint32_t> cases;      // sorted-table indexes of included cases, by group
     std::vector<std::uint32_t> groupstart; // group g (0-based) holds cases[start[g]..start[g+1])
     std::vector<std::string> groupvalues;  // grouping text of each group
@@ -49,7 +51,15 @@ struct Analysis {
     }
     std::uint32_t largestgroup() const;
     std::uint32_t rowof(std::size_t i) const { return (*order)[cases[i]]; } // before the sort
-    std::string_view testtext(std::size_t i) const { return testcolumn[rowof(i)]; }
+    std::string_view testtext(std::size_t i) const {
+        return testcolumn[order ? rowof(i) : cases[i]];
+    }
+
+    // Once the table is reordered: read its sorted test column, and let the order go.
+    void sorted(ColumnView sortedtests) {
+        testcolumn = std::move(sortedtests);
+        order.reset();
+    }
 
     // Filled by rank(); empty while only collected.
     bool ranked = false;
@@ -66,10 +76,13 @@ struct Analysis {
     long double sumgroupsminusc = 0;  // SG - C
     long double withingroups = 0;     // SR - SG, the squares of ranks around their group means
 
-    // The distinct test texts of the counts grid, in collation order: a row (before the sort)
-    // holding each, and for each, its non-zero counts per group.
-    std::vector<std::uint32_t> countrow;
-    std::vector<std::uint32_t> countstart; // countvalue j has entries [start[j], start[j+1])
+    // The distinct test texts of the counts grid, in collation order (views into the texts
+    // of the table), and for each, its non-zero counts per group.
+    std::vector<std::string_view> counttext;
+    std::vector<std::uint32_t> countorder; // row j of the counts shows spelling countorder[j]
+    // The counts of every spelling met (in value order): spelling s has the entries
+    // [countstart[s], countstart[s+1]) of countgroup and countnumber.
+    std::vector<std::uint32_t> countstart;
     std::vector<std::uint32_t> countgroup;
     std::vector<std::uint32_t> countnumber;
     std::uint32_t count(std::size_t j, int g) const;
@@ -102,7 +115,7 @@ inline constexpr std::uint32_t nogroup = 0xFFFFFFFFu;
 // number; firstnonnumber then names the first such, in group order, once the cases are known.
 // The cases need not be collected yet: `needcases` is called before anything reads them (only
 // when texts that differ compare equal for the counts).
-bool rank(Analysis& a, const std::vector<std::uint32_t>& groupofrow, const Collation& collation,
+bool rank(Analysis& a, std::vector<std::uint32_t> groupofrow, const Collation& collation,
           Feedback* feedback, const std::function<void()>& needcases = {});
 std::string_view firstnonnumber(const Analysis& a);
 

@@ -96,7 +96,7 @@ std::string CountGrid::cell(int col, int row) const {
     }
     const auto j = static_cast<std::size_t>(row - 2);
     if (col == 0) {
-        return std::string(a_->testcolumn[a_->countrow[j]]);
+        return std::string(a_->counttext[j]);
     }
     return std::to_string(a_->count(j, col - 1));
 }

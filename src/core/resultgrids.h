@@ -56,7 +56,7 @@ class CountGrid final : public Grid {
 public:
     explicit CountGrid(std::shared_ptr<const Analysis> a) : a_(std::move(a)) {}
     int cols() const override { return a_->ngroups() + 1; }
-    int rows() const override { return static_cast<int>(a_->countrow.size()) + 2; }
+    int rows() const override { return static_cast<int>(a_->counttext.size()) + 2; }
     std::string cell(int col, int row) const override;
 
 private:

@@ -41,11 +41,21 @@ void SafeFile::fail(int err) const {
     throw Failure::plain("cannot write the file " + path_ + ": " + std::strerror(err));
 }
 
-SafeFile::SafeFile(const std::string& path) : path_(path), target_(resolved(path)) {
+SafeFile::SafeFile(const std::string& path) : path_(path), target_(path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(target_, ec)) {
+    const auto status = std::filesystem::status(path, ec); // through any links
+    if (std::filesystem::is_directory(status)) {
         fail(EISDIR);
     }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        direct_ = true;
+        out_.open(path, std::ios::binary);
+        if (!out_) {
+            fail(errno);
+        }
+        return;
+    }
+    target_ = resolved(path);
     const std::filesystem::path dir = std::filesystem::path(target_).parent_path();
     const std::string stem = (dir.empty() ? std::filesystem::path(".") : dir).string() + "/." +
                              std::filesystem::path(target_).filename().string();
@@ -80,7 +90,7 @@ SafeFile::SafeFile(const std::string& path) : path_(path), target_(resolved(path
 }
 
 SafeFile::~SafeFile() {
-    if (!published_) {
+    if (!published_ && !direct_) {
         out_.close();
         std::remove(temp_.c_str());
     }
@@ -97,6 +107,10 @@ void SafeFile::finish() {
     out_.close();
     if (out_.fail()) {
         fail(errno != 0 ? errno : EIO);
+    }
+    if (direct_) {
+        finished_ = true;
+        return;
     }
 #ifndef _WIN32
     const int fd = open(temp_.c_str(), O_RDONLY);
@@ -125,6 +139,10 @@ void SafeFile::finish() {
 
 void SafeFile::publish() {
     finish();
+    if (direct_) {
+        published_ = true;
+        return;
+    }
 #ifdef _WIN32
     if (!MoveFileExA(temp_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

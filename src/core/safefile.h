@@ -11,7 +11,9 @@ namespace kw {
 // temporary file in the target's folder, which is flushed to disk (finish) and then renamed
 // over the target (publish). Any failure (an unwritable folder, a full disk, a name that is a
 // folder) throws kw::Failure with the system's message and leaves an existing target
-// untouched; the temporary file is removed unless it was published.
+// untouched; the temporary file is removed unless it was published. A target that exists but
+// is not a regular file (a device such as /dev/null, a pipe) is written directly: it cannot
+// be replaced, and must not be.
 class SafeFile {
 public:
     explicit SafeFile(const std::string& path);
@@ -36,6 +38,7 @@ private:
     std::ofstream out_;
     bool finished_ = false;
     bool published_ = false;
+    bool direct_ = false; // writing into the target itself
 };
 
 // Writes a whole file through SafeFile.

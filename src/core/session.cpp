@@ -245,8 +245,9 @@ void Session::clearconditions() {
 
 // --- The test
 
-void Session::commitsort(const std::vector<std::uint32_t>& order) {
-    table_.permute(order);
+void Session::commitsort(Analysis& analysis) {
+    table_.permute(*analysis.order);
+    analysis.sorted(table_.column(testcol_));
     Condition missingcode{testcol_, Operator::unequal, missing_};
     conditions_.add(missingcode,
                     variables_[std::size_t(testcol_ - 1)] + operatoritems[1] + missing_);
@@ -265,13 +266,13 @@ void Session::calculate(Feedback* feedback) {
     // Everything that can fail on a text that is not a number is done before the table is
     // reordered, so that such a failure leaves the data as it was.
     std::optional<StageTimer> timer("sort keys");
-    const GroupingKeys keys = groupingkeys(table_, groupcol_, groupsastexts(), dec, feedback);
+    GroupingKeys keys = groupingkeys(table_, groupcol_, groupsastexts(), dec, feedback);
     timer.emplace("collect groups");
     std::vector<Condition> conds = conditions_.conditions();
     conds.push_back(Condition{testcol_, Operator::unequal, missing_});
-    const std::vector<char> included = includedcases(table_, conds);
+    std::vector<char> included = includedcases(table_, conds);
     auto analysis = newanalysis(table_, groupcol_, testcol_, dec);
-    const ColumnView groupcolumn = table_.column(groupcol_);
+    ColumnView groupcolumn = table_.column(groupcol_);
 
     // When every key has one spelling the groups do not depend on the order of the cases
     // within them, and the exchange order is worked out on a thread of its own meanwhile.
@@ -279,7 +280,13 @@ void Session::calculate(Feedback* feedback) {
     std::future<std::shared_ptr<const std::vector<std::uint32_t>>> pending;
     if (keys.onetextperkey) {
         groupofrow = groupsbykeys(*analysis, keys, included, groupcolumn);
-        pending = std::async(std::launch::async, [&keys] { return groupingorder(keys); });
+        keys.textid = {}; // the groups are known: their texts need no telling apart
+        // The key ranks serve only the order now: the thread takes them and lets them go.
+        pending = std::async(std::launch::async, [ranked = std::move(keys)]() mutable {
+            auto order = groupingorder(ranked);
+            ranked = {};
+            return order;
+        });
     } else {
         collectcases(*analysis, groupingorder(keys), included, keys, groupcolumn, false, feedback);
         groupofrow = groupsofrows(*analysis);
@@ -298,7 +305,7 @@ void Session::calculate(Feedback* feedback) {
     };
     if (analysis->groupstart.back() == 0) {
         needcases();
-        commitsort(*analysis->order);
+        commitsort(*analysis);
         page_ = Page::groups;
         groupgrid_ = std::make_shared<BlankGrid>(1, 2);
         npgrgrid_ = std::make_shared<BlankGrid>(1, 4);
@@ -306,7 +313,7 @@ void Session::calculate(Feedback* feedback) {
     }
     if (k == 1) {
         needcases();
-        commitsort(*analysis->order);
+        commitsort(*analysis);
         page_ = Page::groups;
         groupgrid_ = std::make_shared<GroupGrid>(analysis);
         npgrgrid_ = std::make_shared<SummaryGrid>(analysis, identityorder(1));
@@ -320,11 +327,16 @@ void Session::calculate(Feedback* feedback) {
     }
 
     timer.emplace("rank and count");
-    const bool numbers = rank(*analysis, groupofrow, locale_.collate(), feedback, needcases);
+    const bool numbers =
+        rank(*analysis, std::move(groupofrow), locale_.collate(), feedback, needcases);
     needcases();
     if (!numbers) {
         throw notrealfailure(firstnonnumber(*analysis));
     }
+    // What the sort and the ranking needed goes before the table is reordered.
+    keys = {};
+    included = {};
+    groupcolumn = {};
     timer.emplace("statistic");
     const auto n = static_cast<std::int64_t>(analysis->cases.size());
     const long double s2 = analysis->sumsquaresminusc / static_cast<long double>(n - 1);
@@ -341,7 +353,7 @@ void Session::calculate(Feedback* feedback) {
     }
 
     timer.emplace("reorder table");
-    commitsort(*analysis->order);
+    commitsort(*analysis);
     timer.emplace("results");
     analysis_ = analysis;
     groupgrid_ = std::make_shared<GroupGrid>(analysis);

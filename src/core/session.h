@@ -130,7 +130,7 @@ private:
     void clearinterface();
     void resetchoices();
     bool groupsastexts() const { return groupmode_ == GroupMode::texts; }
-    void commitsort(const std::vector<std::uint32_t>& order);
+    void commitsort(Analysis& analysis); // reorders the table as the analysis found
     void requireresults() const;
 
     Locale locale_;

@@ -18,8 +18,17 @@ public:
     ~StageTimer() {
         if (on_) {
             const auto d = std::chrono::steady_clock::now() - start_;
-            std::fprintf(stderr, "%-20s %8.1f ms\n", stage_,
-                         std::chrono::duration<double, std::milli>(d).count());
+            long pages = 0;
+            if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+                long size = 0;
+                if (std::fscanf(f, "%ld %ld", &size, &pages) != 2) {
+                    pages = 0;
+                }
+                std::fclose(f);
+            }
+            std::fprintf(stderr, "%-20s %8.1f ms %7.0f MB resident\n", stage_,
+                         std::chrono::duration<double, std::milli>(d).count(),
+                         static_cast<double>(pages) * 4096 / (1 << 20));
         }
     }
 

@@ -1,4 +1,6 @@
 #include "exchangeorder.h"
+#include "fenwick.h"
+#include "freeslots.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,58 @@ TEST(ExchangeOrder, EqualsLiteralSortOnLargerTables) {
             kw::exchangesortorder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
         ASSERT_EQ(got, expected) << "trial " << trial;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ExchangeOrder, EqualsLiteralSortWhenQueuesRotateFar) {
+    // One key with many items and many smaller items between them: its queue is resolved
+    // through the tree of free slots rather than by running it.
+    std::mt19937 rng(4242);
+    std::vector<int> keys;
+    for (int i = 0; i < 300; ++i) {
+        keys.push_back(9);
+        const int between = std::uniform_int_distribution<int>(0, 40)(rng);
+        for (int j = 0; j < between; ++j) {
+            keys.push_back(std::uniform_int_distribution<int>(0, 8)(rng));
+        }
+    }
+    auto expected = literalorder(keys, [](int x, int y) { return x > y; });
+    auto got =
+        kw::exchangesortorder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
+    EXPECT_EQ(got, expected);
+}
+
+// Taking the k-th free slot, against a list that erases what it hands out.
+template <class Take> void takesliketheslowway(std::size_t m, Take take) {
+    std::mt19937 rng(static_cast<unsigned>(m));
+    std::vector<std::size_t> free(m);
+    for (std::size_t i = 0; i < m; ++i) {
+        free[i] = i;
+    }
+    while (!free.empty()) {
+        const std::size_t k = std::uniform_int_distribution<std::size_t>(1, free.size())(rng);
+        ASSERT_EQ(take(static_cast<std::int32_t>(k)), free[k - 1]);
+        free.erase(free.begin() + static_cast<std::ptrdiff_t>(k - 1));
+    }
+}
+
+TEST(FreeSlots, HandOutTheKthFreeSlot) {
+    for (std::size_t m : {1u, 2u, 63u, 64u, 65u, 511u, 512u, 513u, 5000u, 70000u}) {
+        kw::FreeSlots slots(m);
+        takesliketheslowway(m, [&](std::int32_t k) { return slots.take(k); });
+        kw::Fenwick tree = kw::Fenwick::ones(m);
+        takesliketheslowway(m, [&](std::int32_t k) { return tree.takekth(k); });
+    }
+    kw::Fenwick counts(10);
+    counts.add(3, 2);
+    counts.add(7, 1);
+    EXPECT_EQ(counts.prefix(4), 2);
+    EXPECT_EQ(counts.range(4, 10), 1);
+    EXPECT_EQ(counts.kth(1), 3u);
+    EXPECT_EQ(counts.kth(3), 7u);
 }
 
 } // namespace

@@ -149,3 +149,16 @@ TEST_F(SafeFile, BareNameGoesToTheWorkingFolder) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SafeFileDevice, DeviceIsWrittenNotReplaced) {
+    // A device (or pipe) cannot be replaced by a file: it is written directly and stays what
+    // it is.
+    kw::writefilesafely("/dev/null", [](std::ostream& out) { out << "report\r\n"; });
+    std::error_code ec;
+    const auto status = std::filesystem::status("/dev/null", ec);
+    EXPECT_EQ(status.type(), std::filesystem::file_type::character);
+}
+
+} // namespace
