@@ -205,6 +205,9 @@ void collectcases(Analysis& a, std::shared_ptr<const std::vector<std::uint32_t>>
     std::uint32_t previous = 0;
     for (std::size_t p = 0; p < o.size(); ++p) {
         const std::uint32_t row = o[p];
+        if (p + 16 < o.size()) {
+            __builtin_prefetch(included.data() + o[p + 16]);
+        }
         if (!included[row]) {
             continue;
         }
@@ -273,7 +276,6 @@ public:
         a_.distinctvalues.reserve(values);
         a_.twicerank.reserve(values);
         spellrow.reserve(values);
-        spellprefix.reserve(values);
         countstart.reserve(values + 1);
         countgroup.reserve(values);
         countnumber.reserve(values);
@@ -311,14 +313,13 @@ public:
         }
     }
 
-    // A spelling of the current value begins: a row that holds it, and the order key of its
-    // text; its counts follow through cases().
-    void spelling(std::uint32_t row, std::uint64_t prefix) {
+    // A spelling of the current value begins: a row (before the sort) that holds it; its
+    // counts follow through cases().
+    void spelling(std::uint32_t row) {
         if (!spellrow.empty()) {
             closespelling();
         }
         spellrow.push_back(row);
-        spellprefix.push_back(prefix);
     }
 
     void finish() {
@@ -355,7 +356,6 @@ public:
 
     // The spellings: a row holding each, its order key, and its counts per group.
     std::vector<std::uint32_t> spellrow;
-    std::vector<std::uint64_t> spellprefix;
     std::vector<std::uint32_t> countstart{0};
     std::vector<std::uint32_t> countgroup;
     std::vector<std::uint32_t> countnumber;
@@ -406,8 +406,8 @@ enum class Ranked { yes, toomanytexts, notanumber };
 // numbered in row order, each distinct text is parsed once, and a table of counts per text
 // and group replaces the sort of the cases. Gives up, having done nothing, when there are too
 // many distinct texts for it to pay.
-Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
-                   const Collation& collation, Runs& runs, bool always) {
+Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow, Runs& runs,
+                   bool always) {
     const std::size_t nrows = groupofrow.size();
     const std::size_t n = a.groupstart.back();
     const std::size_t k = static_cast<std::size_t>(a.ngroups());
@@ -553,7 +553,7 @@ Ranked rankbytexts(Analysis& a, const std::vector<std::uint32_t>& groupofrow,
         runs.value(value[byvalue[i]], total);
         for (std::size_t q = i; q < j; ++q) {
             const std::uint32_t id = byvalue[q];
-            runs.spelling(firstrow[id], collation.sortprefix(all.text(id)));
+            runs.spelling(firstrow[id]);
             if (table) {
                 for (std::size_t g = 0; g < k; ++g) {
                     if (const std::uint32_t c = count[std::size_t(id) * k + g]; c > 0) {
@@ -583,7 +583,6 @@ struct Item {
     double value;
     std::uint32_t row;
     std::uint32_t group;
-    std::uint64_t prefix;
 };
 
 constexpr std::uint32_t canonicalbit = 0x80000000u;
@@ -595,8 +594,8 @@ struct ByValue {
 };
 
 // Ranking by sorting the cases, for data with few ties.
-Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
-                     const Collation& collation, Runs& runs, Feedback* feedback) {
+Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow, Runs& runs,
+                     Feedback* feedback) {
     const std::size_t nrows = groupofrow.size();
     // Every item is written before it is read: no need to clear them first.
     const std::size_t nitems = a.groupstart.back();
@@ -626,9 +625,8 @@ Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
                 bad[part] = 1;
                 return;
             }
-            items[at++] =
-                Item{*v, static_cast<std::uint32_t>(row),
-                     groupofrow[row] | (canonical ? canonicalbit : 0), collation.sortprefix(text)};
+            items[at++] = Item{*v, static_cast<std::uint32_t>(row),
+                               groupofrow[row] | (canonical ? canonicalbit : 0)};
         }
     });
     if (std::find(bad.begin(), bad.end(), 1) != bad.end()) {
@@ -653,7 +651,7 @@ Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
         runs.value(items[i].value, j - i);
         if (allcanonical) {
             // Canonical texts of one value are all the same text.
-            runs.spelling(items[i].row, items[i].prefix);
+            runs.spelling(items[i].row);
             for (std::size_t q = i; q < j; ++q) {
                 runs.cases(items[q].group & ~canonicalbit, 1);
             }
@@ -672,7 +670,7 @@ Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
                 members[s].push_back(static_cast<std::uint32_t>(q));
             }
             for (std::size_t s = 0; s < seen.size(); ++s) {
-                runs.spelling(items[members[s].front()].row, items[members[s].front()].prefix);
+                runs.spelling(items[members[s].front()].row);
                 for (std::uint32_t q : members[s]) {
                     runs.cases(items[q].group & ~canonicalbit, 1);
                 }
@@ -689,21 +687,32 @@ Ranked rankbysorting(Analysis& a, std::vector<std::uint32_t>& groupofrow,
 void countrows(Analysis& a, Runs& runs, const Collation& collation,
                const std::function<void()>& needcases) {
     const std::size_t d = runs.spellrow.size();
-    auto text = [&](std::uint32_t j) { return a.testcolumn[runs.spellrow[j]]; };
+    // The texts and their order keys, fetched in one tight loop: the rows lie anywhere.
+    std::vector<std::string_view> texts(d);
     struct Key {
         std::uint64_t prefix;
         std::uint32_t spelling;
     };
     std::vector<Key> keys(d);
-    for (std::uint32_t j = 0; j < d; ++j) {
-        keys[j] = Key{runs.spellprefix[j], j};
-    }
+    parallelslices(d, [&](unsigned, std::size_t from, std::size_t to) {
+        for (std::size_t j = from; j < to; ++j) {
+            if (j + 16 < to) {
+                a.testcolumn.prefetchref(runs.spellrow[j + 16]);
+            }
+            if (j + 8 < to) {
+                a.testcolumn.prefetchtext(runs.spellrow[j + 8]);
+            }
+            texts[j] = a.testcolumn[runs.spellrow[j]];
+            keys[j] = Key{collation.sortprefix(texts[j]), static_cast<std::uint32_t>(j)};
+        }
+    });
+    auto text = [&](std::uint32_t j) { return texts[j]; };
     auto before = [&](const Key& x, const Key& y) {
         if (x.prefix != y.prefix) {
             return x.prefix < y.prefix;
         }
         const int c = collation.compare(text(x.spelling), text(y.spelling));
-        return c != 0 ? c < 0 : runs.spellrow[x.spelling] < runs.spellrow[y.spelling];
+        return c != 0 ? c < 0 : x.spelling < y.spelling;
     };
     // The spellings come in value order, and numbers of one sign and one count of integer
     // digits are in text order already: when the keys fall into a few ascending runs, merging
@@ -795,11 +804,11 @@ bool rank(Analysis& a, std::vector<std::uint32_t> groupofrow, const Collation& c
     const std::string_view forced = method != nullptr ? method : "";
     Ranked ranked = Ranked::toomanytexts;
     if (forced != "sort") {
-        ranked = rankbytexts(a, groupofrow, collation, runs, forced == "texts");
+        ranked = rankbytexts(a, groupofrow, runs, forced == "texts");
     }
     if (ranked == Ranked::toomanytexts) {
         timer.emplace("  rank by sorting");
-        ranked = rankbysorting(a, groupofrow, collation, runs, feedback);
+        ranked = rankbysorting(a, groupofrow, runs, feedback);
     }
     if (ranked == Ranked::notanumber) {
         return false;

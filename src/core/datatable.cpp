@@ -55,6 +55,9 @@ std::shared_ptr<std::vector<CellRef>> reordered(const std::vector<CellRef>& old,
     auto moved = std::make_shared<std::vector<CellRef>>(old.size());
     parallelslices(order.size(), [&](unsigned, std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
+            if (i + 16 < to) {
+                __builtin_prefetch(old.data() + order[i + 16]);
+            }
             (*moved)[i] = old[order[i]];
         }
     });

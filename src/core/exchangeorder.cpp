@@ -146,6 +146,9 @@ std::vector<std::uint32_t> exchangeorder(const std::vector<std::uint32_t>& keyra
             std::uint32_t* items = sorted.data() + start[r];
             runrotations.resize(m);
             for (std::size_t i = 0; i < m; ++i) {
+                if (i + 16 < m) {
+                    __builtin_prefetch(rotations.data() + items[i + 16]);
+                }
                 runrotations[i] = rotations[items[i]];
             }
             orderrun(items, m, runrotations.data(), start[r] - lastseen[r], scratch);

@@ -16,6 +16,14 @@ public:
 
     // Appends the cell's text to `out`: what writers of large grids call.
     virtual void appendcell(int col, int row, std::string& out) const { out += cell(col, row); }
+
+    // Appends every cell of a row, each followed by `separator`.
+    virtual void appendrow(int row, char separator, std::string& out) const {
+        for (int c = 0; c < cols(); ++c) {
+            appendcell(c, row, out);
+            out += separator;
+        }
+    }
 };
 
 // A grid that holds its texts.

@@ -10,6 +10,14 @@
 
 namespace kw {
 
+namespace {
+
+// Both sides of the comparison carry rounding of a few units in the last place of a long
+// double; within that the two are equal, and an equal difference is not significant.
+constexpr long double tolerance = 1e-15L;
+
+} // namespace
+
 std::vector<int> summaryorder(const Analysis& a, const std::vector<int>& current, SortBy by,
                               bool groupsastexts) {
     const std::size_t k = current.size();
@@ -82,9 +90,6 @@ bool MulcompGrid::significant(int i, int j) const {
     const long double critical = scale_ * (ni + nj) * ni * nj;
     const long double d = ranksum_[gi] * nj - ranksum_[gj] * ni;
     const long double difference = d * d;
-    // Both sides carry rounding of a few units in the last place of a long double; within that
-    // the two are equal, and an equal difference is not significant.
-    constexpr long double tolerance = 1e-15L;
     return critical < difference * (1 - tolerance);
 }
 
@@ -94,6 +99,35 @@ void MulcompGrid::appendcell(int col, int row, std::string& out) const {
                           : (significant(col - 2, row - 2) ? significantmark : notsignificantmark);
     } else {
         out += cell(col, row);
+    }
+}
+
+void MulcompGrid::appendrow(int row, char separator, std::string& out) const {
+    if (row < 2 || row >= rows()) {
+        Grid::appendrow(row, separator, out);
+        return;
+    }
+    // The marks of one group against all: its size and rank sum taken once.
+    const int j = row - 2;
+    const auto gj = static_cast<std::size_t>(order_[std::size_t(j)]);
+    const long double nj = a_->groupsize(int(gj));
+    const long double rj = ranksum_[gj];
+    for (int c = 0; c < 2; ++c) {
+        appendcell(c, row, out);
+        out += separator;
+    }
+    const int k = cols() - 2;
+    for (int i = 0; i < k; ++i) {
+        if (i == j) {
+            out += diagonalmark;
+        } else {
+            const auto gi = static_cast<std::size_t>(order_[std::size_t(i)]);
+            const long double ni = a_->groupsize(int(gi));
+            const long double d = ranksum_[gi] * nj - rj * ni;
+            const long double critical = scale_ * (ni + nj) * ni * nj;
+            out += critical < d * d * (1 - tolerance) ? significantmark : notsignificantmark;
+        }
+        out += separator;
     }
 }
 

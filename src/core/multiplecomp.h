@@ -34,6 +34,7 @@ public:
     int rows() const override { return cols(); }
     std::string cell(int col, int row) const override;
     void appendcell(int col, int row, std::string& out) const override;
+    void appendrow(int row, char separator, std::string& out) const override;
     bool significant(int i, int j) const; // groups by position in the order, 0-based
 
 private:

@@ -24,10 +24,7 @@ void writereport(std::ostream& out, const ReportData& data) {
     std::string line;
     for (int r = 0; r < g.rows(); ++r) {
         line.clear();
-        for (int c = 0; c < g.cols(); ++c) {
-            g.appendcell(c, r, line);
-            line += ' ';
-        }
+        g.appendrow(r, ' ', line);
         line += eol;
         out << line;
     }
