@@ -24,6 +24,14 @@ Session load(const std::string& text, kw::Locale locale = {}) {
     return s;
 }
 
+// The same with the first variable picked as grouping and the second as test variable.
+Session picked(const std::string& text, kw::Locale locale = {}) {
+    Session s = load(text, locale);
+    s.pickgroup(0);
+    s.picktest(1);
+    return s;
+}
+
 int pos(const Session& s, const std::string& name) {
     const auto& v = s.variables();
     return static_cast<int>(std::find(v.begin(), v.end(), name) - v.begin());
@@ -100,9 +108,7 @@ TEST(Calculation, SmallExampleFillsEveryGridAndLabel) {
 }
 
 TEST(Calculation, ReportIsWrittenByteForByte) {
-    Session s = load("grp score\na 1\na 1\na 1\nb 2\nb 2\nb 2\nc 3\nc 3\nc 3\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("grp score\na 1\na 1\na 1\nb 2\nb 2\nb 2\nc 3\nc 3\nc 3\n");
     s.calculate();
     // Constant groups: T = N - 1, so the critical difference is zero and every pair differs.
     EXPECT_DOUBLE_EQ(s.values().chi2, 8);
@@ -124,9 +130,7 @@ TEST(Calculation, ReportIsWrittenByteForByte) {
 }
 
 TEST(Calculation, NoMultipleComparisonWhenPEqualsAlpha) {
-    Session s = load("g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n");
     s.calculate();
     const double p = s.values().pvalue;
     s.setalphatext(kw::formatgeneral(p, 17));
@@ -241,26 +245,20 @@ TEST(Calculation, RankingByTextsAndBySortingAgree) {
 TEST(Calculation, GroupsAreRunsOfEqualTextAfterTheSort) {
     // Equal as numbers, written differently: 1 and 01 are one sort key but two texts, and
     // the exchange sort interleaves them into several runs.
-    Session s = load("g x\n01 5\n1 6\n01 7\n1 8\n2 9\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n01 5\n1 6\n01 7\n1 8\n2 9\n");
     s.calculate();
     EXPECT_EQ(column(s.table(), 1), (std::vector<std::string>{"01", "1", "01", "1", "2"}));
     EXPECT_EQ(s.values().ngroups, 5);
 
     // Ties are by value: 1 and 1.0 share a rank but are separate rows of the counts.
-    Session t = load("g x\na 1\na 1.0\nb 2\nb 3\n");
-    t.pickgroup(0);
-    t.picktest(1);
+    Session t = picked("g x\na 1\na 1.0\nb 2\nb 3\n");
     t.calculate();
     EXPECT_EQ(t.rankgrid().cell(1, 1), "1.5");
     EXPECT_EQ(t.rankgrid().cell(1, 2), "1.5");
     EXPECT_EQ(t.countgrid().cell(0, 2), "1");
     EXPECT_EQ(t.countgrid().cell(0, 3), "1.0");
     // An odd group's median is the middle value re-formatted.
-    Session u = load("g x\na 2.50\na 1\na 7\nb 1\nb 2\n");
-    u.pickgroup(0);
-    u.picktest(1);
+    Session u = picked("g x\na 2.50\na 1\na 7\nb 1\nb 2\n");
     u.calculate();
     EXPECT_EQ(u.npgrgrid().cell(1, 3), "2.5");
     EXPECT_EQ(u.npgrgrid().cell(2, 3), "1.5");
@@ -287,9 +285,7 @@ TEST(Calculation, EmptyGroupingTextFormsAGroupOfItsOwn) {
 }
 
 TEST(Calculation, MissingValueConditionIsAppendedEveryTime) {
-    Session s = load("g weight\n1 5\n1 -99\n1 6\n2 7\n2 8\n-99 9\n-99 10\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g weight\n1 5\n1 -99\n1 6\n2 7\n2 8\n-99 9\n-99 10\n");
     s.setmissing("-99");
     s.calculate();
     ASSERT_EQ(s.conditions().lines(), std::vector<std::string>{"weight<>-99"});
@@ -348,9 +344,7 @@ TEST(Calculation, RefusalsCarryTheirCaptionsAndHelpPages) {
 }
 
 TEST(Calculation, AllValuesEqualStopsAfterTheRanks) {
-    Session s = load("g x\n1 4\n1 4\n2 4\n2 4\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n1 4\n1 4\n2 4\n2 4\n");
     EXPECT_EQ(failure([&] { s.calculate(); }), "Floating point division by zero");
     EXPECT_FALSE(s.hasresults());
     EXPECT_EQ(s.rankgrid().cell(1, 1), "2.5");
@@ -381,9 +375,7 @@ TEST(Calculation, TextThatIsNotANumberLeavesEverythingAsItWas) {
 
     // With a comma as decimal mark, 1,5 is a number and 1.5 is not.
     kw::Locale comma{',', nullptr};
-    Session u = load("g x\n1 1,5\n1 2\n2 3,25\n2 4\n", comma);
-    u.pickgroup(0);
-    u.picktest(1);
+    Session u = picked("g x\n1 1,5\n1 2\n2 3,25\n2 4\n", comma);
     EXPECT_EQ(u.alphatext(), "0,05");
     u.calculate();
     EXPECT_EQ(u.npgrgrid().cell(1, 3), "1,75");
@@ -393,9 +385,7 @@ TEST(Calculation, TextThatIsNotANumberLeavesEverythingAsItWas) {
 }
 
 TEST(Calculation, AlphaMustBeANumberInZeroToOne) {
-    Session s = load("g x\n1 1\n1 2\n1 3\n2 2\n2 3\n2 4\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n1 1\n1 2\n1 3\n2 2\n2 3\n2 4\n");
     for (const char* bad : {"0", "1.5", "-0", "-0.05"}) {
         s.setalphatext(bad);
         EXPECT_EQ(failure([&] { s.calculate(); }),
@@ -423,9 +413,7 @@ TEST(Calculation, MoreThan250GroupsWarnsAndGoesOn) {
             text += std::to_string(g) + " " + std::to_string(g % 7) + "\n" + std::to_string(g) +
                     " " + std::to_string(g % 5) + "\n";
         }
-        Session s = load(text);
-        s.pickgroup(0);
-        s.picktest(1);
+        Session s = picked(text);
         Collect c;
         s.calculate(&c);
         EXPECT_EQ(s.values().ngroups, k);
@@ -439,9 +427,7 @@ TEST(Calculation, MoreThan250GroupsWarnsAndGoesOn) {
 TEST(MultipleComparison, OrdersByValueAsNumbersOrTextsAndByMedian) {
     // Groups 2, 10, 9 with medians 30, 10, 20.
     const char* text = "g x\n2 29\n2 30\n2 31\n10 9\n10 10\n10 11\n9 19\n9 20\n9 21\n";
-    Session s = load(text);
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked(text);
     s.setalphatext("0.5");
     s.calculate();
     ASSERT_TRUE(s.multisortvisible());
@@ -474,9 +460,7 @@ TEST(MultipleComparison, OrdersByValueAsNumbersOrTextsAndByMedian) {
 TEST(MultipleComparison, DifferenceEqualToTheCriticalOneIsNotSignificant) {
     // df 1 and alpha 0.5 give t = 1; w = sqrt(0.5), so the two single cases 3 and 4 differ by
     // exactly t sqrt(1/1 + 1/1) w = 1, although T = 2.7 and S2 = 5/3 are not exact doubles.
-    Session s = load("g x\n1 1\n1 2\n2 3\n3 4\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n1 1\n1 2\n2 3\n3 4\n");
     s.setalphatext("0.5");
     s.calculate();
     EXPECT_EQ(s.mulcompgrid().cell(3, 4), "  NS  ");
@@ -486,9 +470,7 @@ TEST(MultipleComparison, DifferenceEqualToTheCriticalOneIsNotSignificant) {
 
 TEST(MultipleComparison, RefusesWhatTheCriticalValueCannotBeFoundFor) {
     // Every group holds one case: no degrees of freedom are left.
-    Session s = load("g x\n1 1\n2 2\n3 3\n4 4\n");
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked("g x\n1 1\n2 2\n3 3\n4 4\n");
     s.setalphatext("0.9");
     const std::string m = failure([&] { s.calculate(); });
     EXPECT_EQ(m.substr(0, 32), "Invalid floating point operation");
@@ -496,9 +478,7 @@ TEST(MultipleComparison, RefusesWhatTheCriticalValueCannotBeFoundFor) {
     EXPECT_FALSE(s.multisortvisible());
 
     // One degree of freedom and an alpha at which the search would walk away.
-    Session t = load("g x\n1 1\n1 2\n2 3\n");
-    t.pickgroup(0);
-    t.picktest(1);
+    Session t = picked("g x\n1 1\n1 2\n2 3\n");
     t.setalphatext("0.7");
     EXPECT_EQ(failure([&] { t.calculate(); }).substr(0, 34), "the multiple comparison cannot fin");
 
@@ -623,9 +603,7 @@ TEST(DataSet, ManualInputAndItsSavedFile) {
 }
 
 TEST(DataSet, ReadingAFileResetsAndAFailedReadKeepsTheData) {
-    Session s = load(twogroups);
-    s.pickgroup(0);
-    s.picktest(1);
+    Session s = picked(twogroups);
     s.addcondition(1, 1, "9");
     s.setmissing("-99");
     s.calculate();
