@@ -413,6 +413,21 @@ void Session::multisort(SortBy by) {
     page_ = Page::output;
 }
 
+std::shared_ptr<const Grid> Session::sharedgrid(GridName name) const {
+    switch (name) {
+    case GridName::groups:
+        return groupgrid_;
+    case GridName::summary:
+        return npgrgrid_;
+    case GridName::ranks:
+        return rankgrid_;
+    case GridName::counts:
+        return countgrid_;
+    default:
+        return mulcompgrid_;
+    }
+}
+
 // --- The report
 
 void Session::requireresults() const {

@@ -116,6 +116,9 @@ public:
     const Grid& rankgrid() const { return *rankgrid_; }
     const Grid& countgrid() const { return *countgrid_; }
     const Grid& mulcompgrid() const { return *mulcompgrid_; }
+    // The same grids, shared, for views that outlive the session's next calculation.
+    enum class GridName { groups, summary, ranks, counts, comparison };
+    std::shared_ptr<const Grid> sharedgrid(GridName name) const;
 
     // Whether the last calculation completed (and nothing has been loaded since): the report
     // needs it.

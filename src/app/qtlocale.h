@@ -1,0 +1,26 @@
+#pragma once
+
+#include "collation.h"
+
+#include <QCollator>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace kw::app {
+
+// Cell texts are bytes; the window shows them as UTF-8 (bytes that are not shown safely as
+// replacement characters) and writes what the user types as UTF-8.
+QString qtext(std::string_view bytes);
+std::string bytes(const QString& text);
+
+// The user's locale: its decimal mark, and its text order with letter case ignored.
+class QtCollation final : public Collation {
+public:
+    int compare(std::string_view a, std::string_view b) const override;
+};
+
+Locale userlocale();
+
+} // namespace kw::app
