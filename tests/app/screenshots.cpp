@@ -2,7 +2,9 @@
 // page: the screenshots of the documentation. Run by scripts/screenshots under Xvfb.
 // Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR
 
+#include "helpwindow.h"
 #include "mainform.h"
+#include "warningdialog.h"
 #include "settings.h"
 
 #include <QApplication>
@@ -52,6 +54,18 @@ int main(int argc, char** argv) {
                 status = 1;
             }
         }
+        // The help window and a warning, as they open over the window.
+        kw::app::Thelppages help(&window);
+        help.pages()->setCurrentIndex(5);
+        help.show();
+        QApplication::processEvents();
+        status |= help.grab().save(outdir + "/help.png") ? 0 : 1;
+        help.hide();
+        kw::app::Twarningdialog warning("warning", "group variable must be discrete", 5, &window);
+        warning.show();
+        QApplication::processEvents();
+        status |= warning.grab().save(outdir + "/warning.png") ? 0 : 1;
+        warning.hide();
         window.close();
         app.quit();
     });
