@@ -4,9 +4,33 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+// A failure that no handler caught ends the command that raised it; its text is shown and
+// the window stays usable.
+class Application final : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::warning(activeWindow(), "Kruskal-Wallis", QString::fromUtf8(e.what()));
+        } catch (...) {
+            QMessageBox::warning(activeWindow(), "Kruskal-Wallis", "An unexpected failure.");
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName("Kruskal-Wallis");
     QCommandLineParser options;
     options.setApplicationDescription("Kruskal-Wallis test with multiple comparison of groups.");
@@ -16,7 +40,7 @@ int main(int argc, char** argv) {
 
     kw::app::Tmainform window;
     if (!options.positionalArguments().isEmpty()) {
-        window.openatstart(options.positionalArguments().front());
+        window.openatstart(QFileInfo(options.positionalArguments().front()).absoluteFilePath());
     }
     window.show();
     return QApplication::exec();

@@ -4,8 +4,8 @@
 
 #include "helpwindow.h"
 #include "mainform.h"
-#include "warningdialog.h"
 #include "settings.h"
+#include "warningdialog.h"
 
 #include <QApplication>
 #include <QComboBox>

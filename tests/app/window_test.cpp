@@ -1,0 +1,863 @@
+// Whole sessions through the real main window, run offscreen: widgets are clicked, choosers
+// picked through their signals, menu actions triggered, and every modal dialog is answered by
+// a watcher that records what it showed.
+
+#include "gridmodels.h"
+#include "mainform.h"
+#include "settings.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+using kw::app::GridModel;
+using kw::app::Tmainform;
+using Question = kw::app::Tmainform::FileQuestion;
+
+namespace {
+
+const QString examples = QStringLiteral(KW_EXAMPLES_DIR);
+
+// Queues a click, so that a button that opens another modal dialog does not block the poll.
+void clicklater(QAbstractButton* button) {
+    QVERIFY(button != nullptr);
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+void press(QWidget* dialog, const char* name) {
+    clicklater(dialog->findChild<QAbstractButton*>(name));
+}
+
+void closedialog(QWidget* w) {
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        clicklater(box->button(QMessageBox::Ok));
+    } else if (w->objectName() == "Tdisclaimwindow") {
+        press(w, "agree");
+    } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
+        clicklater(buttons->button(QDialogButtonBox::Cancel));
+    } else {
+        press(w, "OKbut");
+    }
+}
+
+// Answers every modal dialog that comes to the front (also one that comes back to the front
+// after a dialog above it closed) with the next queued action, or closes it, and records in
+// one line what it showed:
+//   warning dialog   "TITLE: message", with " [Help]" when Help is shown
+//   plain failure    "failure: message"
+//   help window      "help: topic tab / inner Practice tab (number of topics)"
+//   others           "objectName: title / the line that matters / widget with the focus"
+class Watcher final : public QObject {
+public:
+    using Act = std::function<void(QWidget*)>;
+
+    Watcher() {
+        timer_.setInterval(15);
+        connect(&timer_, &QTimer::timeout, this, &Watcher::poll);
+        timer_.start();
+    }
+    void then(Act act) { acts_.append(std::move(act)); }
+    bool idle() const { return acts_.isEmpty(); }
+    QStringList take() { return std::exchange(seen_, {}); }
+
+private:
+    void poll() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w == current_) {
+            return;
+        }
+        current_ = w;
+        if (w != nullptr) {
+            seen_ << describe(w);
+            (acts_.isEmpty() ? Act(closedialog) : acts_.takeFirst())(w);
+        }
+    }
+
+    static QString describe(QWidget* w) {
+        const QString name = w->objectName();
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            return (name == "failuremessage" ? "failure: " : name + ": ") + box->text();
+        }
+        if (name == "Twarningdialog") {
+            const bool help = w->findChild<QAbstractButton*>("warninghelp")->isVisible();
+            return w->windowTitle() + ": " +
+                   w->findChild<QPlainTextEdit*>("message")->toPlainText() +
+                   (help ? " [Help]" : "");
+        }
+        if (auto* pages = w->findChild<QTabWidget*>("helppages")) {
+            auto* inner = w->findChild<QTabWidget*>("practicetabs");
+            return QString("help: %1 / %2 (%3)")
+                .arg(pages->tabText(pages->currentIndex()), inner->tabText(inner->currentIndex()))
+                .arg(pages->count());
+        }
+        QString line;
+        for (const char* field : {"previousversion", "version"}) {
+            if (auto* label = w->findChild<QLabel*>(field)) {
+                line = label->text();
+            }
+        }
+        if (auto* nvars = w->findChild<QLineEdit*>("nvarsin")) {
+            line = nvars->text();
+        }
+        const QString focus = w->focusWidget() ? w->focusWidget()->objectName() : QString();
+        return name + ": " + w->windowTitle() + " / " + line + " / " + focus;
+    }
+
+    QTimer timer_;
+    QPointer<QWidget> current_;
+    QList<Act> acts_;
+    QStringList seen_;
+};
+
+QByteArray filebytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writefile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class WindowTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startStateAndVariablePicks();
+    void selectionConditions();
+    void calculateAndResort();
+    void manyGroupsAreWarnedAbout();
+    void manualInputAndSave();
+    void reportMatchesBatchTool_data();
+    void reportMatchesBatchTool();
+    void versionSettingRoundTrip();
+    void helpWindowPages();
+    void badInputLeavesWindowUsable();
+    void closeWhileCalculating();
+
+private:
+    bool start();
+    void read(const QString& path);
+    void pick(const char* chooser, const QString& item);
+    void calculate();
+    void addcondition(const QString& variable, int op, const QString& value);
+
+    template <typename T> T* child(const char* name) const {
+        T* c = w_->findChild<T*>(name);
+        if (c == nullptr) {
+            qFatal("the window has no %s", name);
+        }
+        return c;
+    }
+    QAction* action(const char* name) const { return child<QAction>(name); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    bool hidden(const char* name) const { return child<QWidget>(name)->isHidden(); }
+    bool checked(const char* radio) const { return child<QRadioButton>(radio)->isChecked(); }
+    int current(const char* chooser) const { return child<QComboBox>(chooser)->currentIndex(); }
+    GridModel* grid(const char* name) const {
+        return qobject_cast<GridModel*>(child<QTableView>(name)->model());
+    }
+    QString cell(const char* name, int col, int row) const {
+        return grid(name)->celltext(col, row);
+    }
+    // A grid row from column `from` on, cells joined by '|'.
+    QString gridrow(const char* name, int row, int from = 0) const {
+        const GridModel* model = grid(name);
+        QStringList cells;
+        for (int c = from; model->grid() != nullptr && c < model->grid()->cols(); ++c) {
+            cells << model->celltext(c, row);
+        }
+        return cells.join('|');
+    }
+    QAbstractItemModel* input() const { return child<QTableView>("inputgrid")->model(); }
+    QString value(int col, int row) const {
+        return input()->index(row - 1, col - 1).data().toString();
+    }
+    template <typename F> static QStringList collect(int n, F text) {
+        QStringList out;
+        for (int i = 0; i < n; ++i) {
+            out << text(i);
+        }
+        return out;
+    }
+    QStringList names() const {
+        return collect(input()->columnCount(),
+                       [&](int c) { return input()->headerData(c, Qt::Horizontal).toString(); });
+    }
+    QStringList items(const char* chooser) const {
+        auto* box = child<QComboBox>(chooser);
+        return collect(box->count(), [&](int i) { return box->itemText(i); });
+    }
+    QStringList lines() const {
+        auto* list = child<QListWidget>("selstrings");
+        return collect(list->count(), [&](int i) { return list->item(i)->text(); });
+    }
+    QString corner() const { return QString::fromStdString(w_->session().table().label()); }
+    int page() const { return child<QTabWidget>("datapages")->currentIndex(); }
+    QStringList shown() { return watcher_->take(); }
+
+    std::unique_ptr<Tmainform> w_;
+    std::unique_ptr<Watcher> watcher_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QTemporaryDir settingsdir_;
+    QString chosen_; // the file name the file dialogs answer with
+    QList<Question> asked_;
+};
+
+void WindowTest::initTestCase() {
+    // The stored setting in a test location of this run's own.
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(settingsdir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsdir_.path());
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void WindowTest::init() {
+    kw::app::storeversion("10.3"); // no notice at start unless a test asks for it
+    watcher_ = std::make_unique<Watcher>();
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    chosen_.clear();
+    asked_.clear();
+}
+
+void WindowTest::cleanup() {
+    if (w_) {
+        w_->close();
+        w_.reset();
+    }
+    watcher_.reset();
+    dir_.reset();
+}
+
+// A new window, shown, its start steps run (they end by hiding "Save manual Input to text").
+bool WindowTest::start() {
+    w_ = std::make_unique<Tmainform>();
+    w_->setfilechooser([this](Question q) {
+        asked_ << q;
+        return chosen_;
+    });
+    w_->show();
+    if (!QTest::qWaitForWindowExposed(w_.get())) {
+        return false;
+    }
+    const bool started = QTest::qWaitFor([this] { return !action("SaveInput1")->isVisible(); });
+    QCoreApplication::processEvents();
+    return started;
+}
+
+void WindowTest::read(const QString& path) {
+    chosen_ = path;
+    action("Open1")->trigger();
+    w_->waitforwork();
+}
+
+void WindowTest::pick(const char* chooser, const QString& item) {
+    auto* box = child<QComboBox>(chooser);
+    const int position = box->findText(item);
+    QVERIFY2(position >= 0, qPrintable(item));
+    box->setCurrentIndex(position);
+    emit box->activated(position);
+}
+
+void WindowTest::calculate() {
+    child<QPushButton>("calculate")->click();
+    w_->waitforwork();
+}
+
+void WindowTest::addcondition(const QString& variable, int op, const QString& value) {
+    pick("selchoice", variable);
+    child<QComboBox>("operator")->setCurrentIndex(op);
+    auto* values = child<QComboBox>("valuechoice");
+    values->setCurrentIndex(values->findText(value));
+    QVERIFY(values->currentIndex() >= 0);
+    child<QPushButton>("addselect")->click();
+}
+
+void WindowTest::startStateAndVariablePicks() {
+    QVERIFY(start());
+    QCOMPARE(w_->windowTitle(), QString("Kruskal Wallis Nonparametric ANOVA:"));
+    QCOMPARE(corner(), QString("no data"));
+    QCOMPARE(page(), 0);
+    for (const char* box : {"groupchoice", "testchoice", "selchoice", "valuechoice"}) {
+        QCOMPARE(items(box), QStringList());
+    }
+    QCOMPARE(items("operator"), QStringList({" =", "<>"}));
+    QCOMPARE(current("operator"), -1);
+    QCOMPARE(child<QLineEdit>("inputalpha")->text(), QString("0.05"));
+    QCOMPARE(child<QLineEdit>("missvals")->text(), QString());
+    QVERIFY(checked("numbers"));
+    QCOMPARE(lines(), QStringList());
+    QVERIFY(hidden("multisort"));
+    QVERIFY(hidden("SaveRegistryButton"));
+    QVERIFY(!action("SaveInput1")->isVisible());
+    for (const char* name : {"groupvar", "testvar", "chival", "dfnr", "pval"}) {
+        QVERIFY2(label(name).startsWith("-----"), name);
+    }
+
+    const QString plants = examples + "/plantgrowth.txt";
+    read(plants);
+    QCOMPARE(asked_, QList<Question>{Question::open});
+    QCOMPARE(w_->windowTitle(), "Kruskal Wallis Nonparametric ANOVA: " + plants);
+    QCOMPARE(corner(), QString("input"));
+    QCOMPARE(names(), QStringList({"group", "weight"}));
+    QCOMPARE(input()->rowCount(), 30);
+    QCOMPARE(input()->headerData(29, Qt::Vertical).toString(), QString("30"));
+    QCOMPARE(value(1, 1) + " " + value(2, 1) + " " + value(1, 30), QString("ctrl 4.17 trt2"));
+    for (const char* box : {"groupchoice", "testchoice", "selchoice"}) {
+        QCOMPARE(items(box), QStringList({"group", "weight"}));
+        QCOMPARE(current(box), -1);
+    }
+
+    // A column of decimals is no grouping variable; a column of texts is, compared as texts.
+    pick("groupchoice", "weight");
+    QCOMPARE(shown(), QStringList{"WARNING: group variable must be discrete [Help]"});
+    QCOMPARE(current("groupchoice"), -1);
+    QCOMPARE(w_->session().groupcol(), 0);
+    QVERIFY(checked("numbers"));
+    pick("groupchoice", "group");
+    QCOMPARE(child<QComboBox>("groupchoice")->currentText(), QString("group"));
+    QVERIFY(checked("texts"));
+
+    pick("testchoice", "group");
+    QCOMPARE(shown(), QStringList{"WARNING: test variable must be numeric [Help]"});
+    QCOMPARE(current("testchoice"), -1);
+    QCOMPARE(child<QComboBox>("groupchoice")->currentText(), QString("group")); // untouched
+    pick("testchoice", "weight");
+    QCOMPARE(w_->session().testcol(), 2);
+
+    // Whole numbers group as numbers; one column may be both variables.
+    read(examples + "/airquality.txt");
+    QCOMPARE(names(), QStringList({"Month", "Day", "Ozone", "Temp"}));
+    QCOMPARE(input()->rowCount(), 153);
+    QCOMPARE(value(3, 5), QString("-99"));
+    QCOMPARE(current("groupchoice"), -1); // a read resets the choices
+    pick("groupchoice", "Month");
+    QVERIFY(checked("numbers"));
+    pick("testchoice", "Month");
+    QCOMPARE(child<QComboBox>("testchoice")->currentText(), QString("Month"));
+
+    // A cancelled file dialog keeps the table but clears the choices and the missing code.
+    child<QLineEdit>("missvals")->setText("-99");
+    read(QString());
+    QCOMPARE(names(), QStringList({"Month", "Day", "Ozone", "Temp"}));
+    QCOMPARE(current("groupchoice"), -1);
+    QCOMPARE(current("testchoice"), -1);
+    QCOMPARE(items("selchoice"), QStringList({"Month", "Day", "Ozone", "Temp"}));
+    QCOMPARE(child<QLineEdit>("missvals")->text(), QString());
+    QCOMPARE(shown(), QStringList());
+}
+
+void WindowTest::selectionConditions() {
+    QVERIFY(start());
+    read(examples + "/insectsprays.txt");
+
+    // The three refusals of "add", in their order.
+    auto* add = child<QPushButton>("addselect");
+    add->click();
+    pick("selchoice", "spray");
+    QCOMPARE(items("valuechoice"), QStringList({"A", "B", "C", "D", "E", "F"}));
+    QCOMPARE(current("valuechoice"), -1);
+    add->click();
+    child<QComboBox>("valuechoice")->setCurrentIndex(2);
+    add->click();
+    QCOMPARE(shown(),
+             QStringList({"ERROR: no variable selected [Help]", "ERROR: no value selected [Help]",
+                          "ERROR: no operator selected [Help]"}));
+    QCOMPARE(lines(), QStringList());
+
+    addcondition("spray", 1, "C");
+    addcondition("spray", 1, "D");
+    addcondition("spray", 1, "E");
+    QCOMPARE(lines(), QStringList({"spray<>C", "spray<>D", "spray<>E"}));
+    QCOMPARE(child<QComboBox>("selchoice")->currentText(), QString("spray")); // choices kept
+
+    // "remove" without a highlighted line does nothing; with one, removes just that line.
+    auto* list = child<QListWidget>("selstrings");
+    list->clearSelection();
+    child<QPushButton>("removeselect")->click();
+    QCOMPARE(lines().size(), 3);
+    list->setCurrentRow(1);
+    child<QPushButton>("removeselect")->click();
+    QCOMPARE(lines(), QStringList({"spray<>C", "spray<>E"}));
+    addcondition("spray", 0, "A");
+    QCOMPARE(lines().last(), QString("spray =A"));
+    list->setCurrentRow(2);
+    child<QPushButton>("removeselect")->click();
+
+    // The remaining conditions decide which groups the test sees.
+    pick("groupchoice", "spray");
+    pick("testchoice", "count");
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(gridrow("npgrgrid", 0), QString("spray|A|B|D|F"));
+    QCOMPARE(lines(), QStringList({"spray<>C", "spray<>E", "count<>"}));
+
+    child<QPushButton>("clearselect")->click();
+    QCOMPARE(lines(), QStringList());
+    for (const char* box : {"selchoice", "operator", "valuechoice"}) {
+        QCOMPARE(current(box), -1);
+    }
+    QCOMPARE(items("valuechoice"), QStringList());
+
+    // Values listed as texts in the locale's order, each once.
+    read(examples + "/airquality.txt");
+    pick("selchoice", "Day");
+    const QStringList days = items("valuechoice");
+    QCOMPARE(days.size(), 31);
+    QCOMPARE(days.mid(0, 3), QStringList({"1", "10", "11"}));
+    QCOMPARE(days.indexOf("2"), days.indexOf("19") + 1);
+
+    // A selection variable whose first case holds a point is refused.
+    read(examples + "/plantgrowth.txt");
+    pick("selchoice", "weight");
+    QCOMPARE(shown(), QStringList{"WARNING: group variable must be discrete [Help]"});
+    QCOMPARE(current("selchoice"), -1);
+    QCOMPARE(items("valuechoice"), QStringList());
+}
+
+void WindowTest::calculateAndResort() {
+    QVERIFY(start());
+    read(examples + "/insectsprays.txt");
+    pick("groupchoice", "spray");
+    pick("testchoice", "count");
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(QStringList({label("groupvar"), label("testvar"), label("chival"), label("dfnr"),
+                          label("pval")}),
+             QStringList({"spray", "count", "54.691", "5", "1.51E-10"}));
+    QCOMPARE(label("mulcomplabel"), QString("multiple comparison of groups:"));
+    QCOMPARE(page(), 3);
+    QCOMPARE(lines(), QStringList({"count<>"}));
+    QVERIFY(!hidden("multisort"));
+    QVERIFY(checked("grouping variable"));
+    QVERIFY(!hidden("mulcompgrid"));
+
+    // The comparison table row by row: group, median, then one mark per column ('-' the
+    // diagonal, 'N' not significant, '*' significant); the summary grid in the same order.
+    auto checktable = [this](const QStringList& rows) {
+        QStringList order;
+        QStringList medians;
+        for (const QString& r : rows) {
+            order << r.section(' ', 0, 0);
+            medians << r.section(' ', 1, 1);
+        }
+        QCOMPARE(gridrow("mulcompgrid", 0), "grouped_by|spray|" + order.join('|'));
+        QCOMPARE(gridrow("mulcompgrid", 1), "spray|median|" + medians.join('|'));
+        for (int j = 0; j < rows.size(); ++j) {
+            QStringList cells = {order[j], medians[j]};
+            for (QChar c : rows[j].section(' ', 2, 2)) {
+                cells << (c == '-' ? "   -  " : c == 'N' ? "  NS  " : "   *  ");
+            }
+            QCOMPARE(gridrow("mulcompgrid", j + 2), cells.join('|'));
+        }
+        QCOMPARE(gridrow("npgrgrid", 0, 1), order.join('|'));
+        QCOMPARE(gridrow("npgrgrid", 3, 1), medians.join('|'));
+    };
+    const QStringList bygroup = {"A 14 -N***N", "B 16.5 N-***N", "C 1.5 **-*N*",
+                                 "D 5 ***-N*",  "E 3 **NN-*",    "F 15 NN***-"};
+    checktable(bygroup);
+    QCOMPARE(gridrow("npgrgrid", 0, 0).section('|', 0, 0), QString("spray"));
+    QCOMPARE(gridrow("npgrgrid", 1, 0), QString("number|12|12|12|12|12|12"));
+    QCOMPARE(cell("npgrgrid", 0, 2) + " " + cell("npgrgrid", 0, 3), QString("ranksum median"));
+
+    // The other result pages.
+    const QString groups = "A|B|C|D|E|F";
+    QCOMPARE(gridrow("groupgrid", 0), "spray|" + groups);
+    QCOMPARE(gridrow("groupgrid", 1).section('|', 0, 1), QString("1|10"));
+    QCOMPARE(cell("groupgrid", 0, 12), QString("12"));
+    QCOMPARE(gridrow("rankgrid", 0, 1), groups);
+    QCOMPARE(cell("countgrid", 0, 1) + " " + cell("countgrid", 1, 0), QString("values groups"));
+    QCOMPARE(gridrow("countgrid", 1, 1), groups);
+    QCOMPARE(cell("countgrid", 0, 2), QString("0"));
+
+    // By group median: the table and the summary grid; the composition keeps group order.
+    child<QRadioButton>("group median")->click();
+    QCOMPARE(page(), 3);
+    checktable({"C 1.5 -N****", "E 3 N-N***", "D 5 *N-***", "A 14 ***-NN", "F 15 ***N-N",
+                "B 16.5 ***NN-"});
+    QCOMPARE(gridrow("groupgrid", 0, 1), groups);
+    child<QRadioButton>("grouping variable")->click();
+    checktable(bygroup);
+
+    // The menu entry calculates again: one more missing-value line, the order reset.
+    child<QRadioButton>("group median")->click();
+    action("Calculate1")->trigger();
+    w_->waitforwork();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(lines(), QStringList({"count<>", "count<>"}));
+    QCOMPARE(label("chival"), QString("54.691"));
+    QVERIFY(checked("grouping variable"));
+    checktable(bygroup);
+
+    // A new file clears the results: short dashes, empty cells, the same grid sizes.
+    const int rows = child<QTableView>("mulcompgrid")->model()->rowCount();
+    read(examples + "/plantgrowth.txt");
+    for (const char* name : {"groupvar", "testvar", "chival", "dfnr", "pval"}) {
+        QCOMPARE(label(name), QString("-----"));
+    }
+    QCOMPARE(child<QTableView>("mulcompgrid")->model()->rowCount(), rows);
+    QCOMPARE(gridrow("mulcompgrid", 2), QString("|||||||"));
+    QVERIFY(hidden("multisort"));
+
+    // Not significant at 0.01: no comparison.
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    child<QLineEdit>("inputalpha")->setText("0.01");
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(label("chival") + " " + label("dfnr") + " " + label("pval"),
+             QString("7.988 2 0.0184"));
+    QCOMPARE(label("mulcomplabel"), QString("no multiple comparison of groups:"));
+    QVERIFY(hidden("multisort"));
+    QVERIFY(hidden("mulcompgrid"));
+}
+
+void WindowTest::manyGroupsAreWarnedAbout() {
+    QVERIFY(start());
+    for (int groups : {250, 251}) {
+        QByteArray text = "g v\r\n";
+        for (int i = 0; i < 2 * groups; ++i) {
+            text += QByteArray::number(i % groups) + ' ' + QByteArray::number(i) + "\r\n";
+        }
+        const QString file = dir_->filePath(QString("groups%1.txt").arg(groups));
+        QVERIFY(writefile(file, text));
+        read(file);
+        pick("groupchoice", "g");
+        pick("testchoice", "v");
+        if (groups == 251) {
+            watcher_->then([](QWidget* w) { press(w, "warninghelp"); });
+        }
+        calculate();
+        QCOMPARE(label("dfnr"), QString::number(groups - 1)); // the calculation went on
+        QCOMPARE(cell("npgrgrid", groups, 0), QString::number(groups - 1));
+    }
+    const QString warning = "WARNING: You have more then 250 groups. You can do a test but your "
+                            "computer will crash when you attempt to save the results to Excel "
+                            "[Help]";
+    QCOMPARE(shown(), QStringList({warning, "help: Save to Excel file / counts (11)", warning}));
+}
+
+void WindowTest::manualInputAndSave() {
+    QVERIFY(start());
+    read(examples + "/plantgrowth.txt");
+    auto* manual = action("ManualInput1");
+
+    // Cancelled: nothing changes, "Save manual Input to text" stays hidden.
+    manual->trigger();
+    QCOMPARE(shown(), QStringList{"Tmanual_in_dialog: manual input of data / 2 / ntotvalin"});
+    QCOMPARE(names(), QStringList({"group", "weight"}));
+    QVERIFY(!action("SaveInput1")->isVisible());
+
+    auto fill = [](const QString& nvars, const QString& ncases) {
+        return [nvars, ncases](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("nvarsin")->setText(nvars);
+            dialog->findChild<QLineEdit*>("ntotvalin")->setText(ncases);
+            clicklater(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+        };
+    };
+    watcher_->then(fill("x", "2"));
+    manual->trigger();
+    QCOMPARE(shown().value(1), QString("failure: 'x' is not a valid integer value"));
+    QCOMPARE(names(), QStringList({"group", "weight"}));
+    QVERIFY(!action("SaveInput1")->isVisible());
+
+    watcher_->then(fill("3", "2"));
+    manual->trigger();
+    QCOMPARE(shown().size(), 1);
+    QCOMPARE(names(), QStringList({"var1", "var2", "var3"}));
+    QCOMPARE(input()->rowCount(), 2);
+    QCOMPARE(corner(), QString("input"));
+    QCOMPARE(page(), 0);
+    for (const char* box : {"groupchoice", "testchoice", "selchoice"}) {
+        QCOMPARE(items(box), QStringList({"var1", "var2", "var3"}));
+    }
+    QCOMPARE(value(1, 1), QString());
+    QVERIFY(action("SaveInput1")->isVisible());
+
+    // Typed values, saved: a blank before each cell, CR LF after each line.
+    const QStringList typed = {"1", "5", "a", "2", "7", "b"};
+    for (int i = 0; i < typed.size(); ++i) {
+        QVERIFY(input()->setData(input()->index(i / 3, i % 3), typed[i], Qt::EditRole));
+    }
+    const QString saved = dir_->filePath("typed.txt");
+    chosen_ = saved;
+    action("SaveInput1")->trigger();
+    QCOMPARE(asked_.last(), Question::saveinput);
+    QCOMPARE(filebytes(saved), QByteArray(" var1 var2 var3\r\n 1 5 a\r\n 2 7 b\r\n"));
+
+    // The saved file reads back as the same table; the menu item stays.
+    read(saved);
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(names(), QStringList({"var1", "var2", "var3"}));
+    QCOMPARE(input()->rowCount(), 2);
+    for (int i = 0; i < typed.size(); ++i) {
+        QCOMPARE(value(i % 3 + 1, i / 3 + 1), typed[i]);
+    }
+    QVERIFY(action("SaveInput1")->isVisible());
+
+    // An empty cell is written as its blank alone.
+    QVERIFY(input()->setData(input()->index(1, 2), QString(), Qt::EditRole));
+    action("SaveInput1")->trigger();
+    QCOMPARE(filebytes(saved), QByteArray(" var1 var2 var3\r\n 1 5 a\r\n 2 7 \r\n"));
+}
+
+// The batch tool's options, replayed in the window in the batch tool's order of steps.
+void WindowTest::reportMatchesBatchTool_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("options");
+    QTest::newRow("insect sprays by median") << "insectsprays.txt"
+                                             << "--group spray --test count --sort median";
+    QTest::newRow("air quality, missing -99") << "airquality.txt"
+                                              << "--missing -99 --group Month --test Ozone";
+    QTest::newRow("insect sprays without C, alpha 0.01")
+        << "insectsprays.txt"
+        << "--group spray --test count --where spray<>C --alpha 0.01";
+    QTest::newRow("plant growth, no comparison") << "plantgrowth.txt"
+                                                 << "--group group --test weight --alpha 0.01";
+}
+
+void WindowTest::reportMatchesBatchTool() {
+    QFETCH(QString, file);
+    QFETCH(QString, options);
+    const QString data = examples + "/" + file;
+    const QStringList steps = options.split(' ');
+    QVERIFY(start());
+    read(data);
+    for (int i = 0; i + 1 < steps.size(); i += 2) {
+        const QString& arg = steps[i + 1];
+        if (steps[i] == "--missing") {
+            child<QLineEdit>("missvals")->setText(arg);
+        } else if (steps[i] == "--group") {
+            pick("groupchoice", arg);
+        } else if (steps[i] == "--test") {
+            pick("testchoice", arg);
+        } else if (steps[i] == "--where") {
+            const bool unequal = arg.contains("<>");
+            const QStringList parts = arg.split(unequal ? "<>" : "=");
+            addcondition(parts[0], unequal ? 1 : 0, parts[1]);
+        } else if (steps[i] == "--alpha") {
+            child<QLineEdit>("inputalpha")->setText(arg);
+        }
+    }
+    calculate();
+    if (options.contains("--sort median")) {
+        child<QRadioButton>("group median")->click();
+    }
+    const QString fromwindow = dir_->filePath("window.txt");
+    chosen_ = fromwindow;
+    action("Save1")->trigger();
+    QCOMPARE(asked_.last(), Question::savereport);
+    QCOMPARE(shown(), QStringList());
+
+    const QString frombatch = dir_->filePath("batch.txt");
+    QProcess batch;
+    batch.start(QStringLiteral(KWTEST_PATH), QStringList{data, "--report", frombatch} + steps);
+    QVERIFY(batch.waitForFinished(30000));
+    QCOMPARE(batch.exitCode(), 0);
+    const QByteArray report = filebytes(fromwindow);
+    QVERIFY(report.startsWith("KRUSKAL WALLIS NONPARAMETRIC ANOVA\r\nOVERALL TEST RESULTS\r\n"));
+    QCOMPARE(report, filebytes(frombatch));
+}
+
+void WindowTest::versionSettingRoundTrip() {
+    QSettings("Quindle Research", "KruskalWallis").remove("version");
+    QCOMPARE(kw::app::storedversion(), QString());
+    const QString notice = "TNewVersionWarning: Updated version was detected / Previous version: ";
+
+    // First start: the notice, with nothing after "Previous version:"; nothing written yet.
+    QVERIFY(start());
+    QCOMPARE(shown(), QStringList{notice + " / OKbut"});
+    QCOMPARE(kw::app::storedversion(), QString());
+    action("Exit1")->trigger();
+    QVERIFY(!w_->isVisible());
+    QCOMPARE(kw::app::storedversion(), QString("10.3"));
+
+    // The next start shows no notice; the close box stores the version too.
+    QVERIFY(start());
+    QCOMPARE(shown(), QStringList());
+    QSettings("Quindle Research", "KruskalWallis").remove("version");
+    w_->close();
+    QCOMPARE(kw::app::storedversion(), QString("10.3"));
+
+    // A version that differs only by a trailing zero shows the notice again; then Ctrl+E.
+    kw::app::storeversion("10.30");
+    QVERIFY(start());
+    QCOMPARE(shown(), QStringList{notice + "10.30 / OKbut"});
+    w_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QTest::keyClick(w_.get(), Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(!w_->isVisible());
+    QCOMPARE(kw::app::storedversion(), QString("10.3"));
+}
+
+void WindowTest::helpWindowPages() {
+    QVERIFY(start());
+    auto* help = action("Help2");
+
+    // Every opening is a new window at the requested page, "counts" in front under Practice.
+    watcher_->then([](QWidget* w) {
+        w->findChild<QTabWidget*>("helppages")->setCurrentIndex(1);
+        w->findChild<QTabWidget*>("practicetabs")->setCurrentIndex(0);
+        w->findChild<QTabWidget*>("helppages")->setCurrentIndex(3);
+        press(w, "OKbut");
+    });
+    help->trigger();
+    help->trigger();
+    const QString general = "help: General Information / counts (11)";
+    QCOMPARE(shown(), QStringList({general, general}));
+
+    // "Help" of a warning opens its page over the warning, which is still there afterwards.
+    read(examples + "/plantgrowth.txt");
+    watcher_->then([](QWidget* w) { press(w, "warninghelp"); });
+    pick("groupchoice", "weight");
+    const QString discrete = "WARNING: group variable must be discrete [Help]";
+    QCOMPARE(shown(),
+             QStringList({discrete, "help: Grouping  and Test variables / counts (11)", discrete}));
+    watcher_->then([](QWidget* w) { press(w, "warninghelp"); });
+    child<QPushButton>("addselect")->click();
+    QCOMPARE(shown().value(1), QString("help: Define Selection / counts (11)"));
+
+    // Disclaimer, about box, and a warning without a help page whose caption is upper-cased.
+    action("Disclaimer1")->trigger();
+    action("About1")->trigger();
+    w_->showwarning("caution", "a message", -1);
+    const QStringList dialogs = shown();
+    QCOMPARE(dialogs.value(0).section(" / ", 0, 0), QString("Tdisclaimwindow: Disclaimer"));
+    QCOMPARE(dialogs.mid(1), QStringList({"TAboutBox: About / Version: 10.3 (March, 2012) / OKbut",
+                                          "CAUTION: a message"}));
+    QVERIFY(watcher_->idle());
+
+    // Closing these dialogs does not run the start steps again.
+    QCOMPARE(corner(), QString("input"));
+    QCOMPARE(items("groupchoice"), QStringList({"group", "weight"}));
+}
+
+void WindowTest::badInputLeavesWindowUsable() {
+    QVERIFY(start());
+    calculate();
+    QCOMPARE(shown(), QStringList{"WARNING: first choose group and test variable [Help]"});
+
+    read(examples + "/plantgrowth.txt");
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    auto* alpha = child<QLineEdit>("inputalpha");
+    alpha->setText("abc");
+    calculate();
+    QCOMPARE(shown(), QStringList{"failure: 'abc' is not a valid floating point value"});
+    alpha->setText("2");
+    calculate();
+    QCOMPARE(shown().size(), 1); // refused, one way or the other
+    QCOMPARE(label("chival"), QString("-----"));
+    QVERIFY(!w_->session().hasresults());
+
+    // One group only: an error without "Help".
+    addcondition("group", 0, "ctrl");
+    alpha->setText("0.05");
+    calculate();
+    QCOMPARE(shown(), QStringList{"ERROR: all cases in one group"});
+    child<QPushButton>("clearselect")->click();
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(label("chival"), QString("7.988"));
+
+    // Files that cannot be read leave the data table as it was.
+    const QString first = value(2, 1);
+    read(dir_->filePath("absent.txt"));
+    QCOMPARE(shown().value(0).section(':', 0, 0), QString("failure"));
+    const QString shortline = dir_->filePath("short.txt");
+    QVERIFY(writefile(shortline, "g v\r\n1 2\r\n1\r\n2 3\r\n2 4\r\n"));
+    read(shortline);
+    const QStringList failure = shown();
+    QCOMPARE(failure.size(), 1);
+    QVERIFY2(failure[0].startsWith("failure: ") && failure[0].contains("line 3"),
+             qPrintable(failure[0]));
+    QCOMPARE(names(), QStringList({"group", "weight"}));
+    QCOMPARE(input()->rowCount(), 30);
+    QCOMPARE(value(2, 1), first);
+    QCOMPARE(items("groupchoice"), QStringList({"group", "weight"}));
+    QCOMPARE(child<QComboBox>("groupchoice")->currentText(), QString("group"));
+
+    // All test values equal: the statistic cannot be formed; the labels keep their texts.
+    const QString equal = dir_->filePath("equal.txt");
+    QVERIFY(writefile(equal, "g v\r\n2 5\r\n1 5\r\n2 5\r\n1 5\r\n"));
+    read(equal);
+    pick("groupchoice", "g");
+    pick("testchoice", "v");
+    calculate();
+    QCOMPARE(shown(), QStringList{"failure: Floating point division by zero"});
+    QCOMPARE(label("chival"), QString("-----"));
+    QCOMPARE(gridrow("npgrgrid", 1, 1), QString("2|2"));
+
+    // Still usable: an edited cell, and the next calculation works on the sorted table.
+    QCOMPARE(value(1, 1) + value(1, 2) + value(1, 3) + value(1, 4), QString("1122"));
+    QVERIFY(input()->setData(input()->index(3, 1), QString("7"), Qt::EditRole));
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(label("chival") + " " + label("dfnr") + " " + label("pval"), QString("1.000 1 0.317"));
+}
+
+void WindowTest::closeWhileCalculating() {
+    QSettings("Quindle Research", "KruskalWallis").remove("version");
+    QByteArray text = "g v\r\n";
+    text.reserve(20'000'000);
+    for (int i = 0; i < 2'000'000; ++i) {
+        text +=
+            QByteArray::number(i % 7) + ' ' + QByteArray::number((i * 7919LL) % 100003) + "\r\n";
+    }
+    const QString big = dir_->filePath("big.txt");
+    QVERIFY(writefile(big, text));
+    text.clear();
+
+    QVERIFY(start());
+    QCOMPARE(shown().size(), 1); // the notice
+    read(big);
+    QCOMPARE(input()->rowCount(), 2'000'000);
+    pick("groupchoice", "g");
+    pick("testchoice", "v");
+
+    child<QPushButton>("calculate")->click();
+    QVERIFY(w_->busy());
+    w_->close();
+    QVERIFY(!w_->isVisible());
+    QVERIFY(!w_->busy());
+    QCOMPARE(kw::app::storedversion(), QString("10.3"));
+    QTest::qWait(50);
+    QCOMPARE(shown(), QStringList()); // nothing is reported after the close
+    w_.reset();
+}
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
