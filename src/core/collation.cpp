@@ -1,5 +1,7 @@
 #include "collation.h"
 
+#include <ctime>
+
 namespace kw {
 
 int CaselessCollation::compare(std::string_view a, std::string_view b) const {
@@ -32,6 +34,22 @@ std::uint64_t CaselessCollation::sortprefix(std::string_view text) const {
         key = (key << 8) | c;
     }
     return key;
+}
+
+std::string Locale::date() const {
+    if (today != nullptr) {
+        return today();
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char buf[64];
+    const std::size_t n = std::strftime(buf, sizeof buf, "%x", &local);
+    return std::string(buf, n);
 }
 
 const Collation& Locale::collate() const {

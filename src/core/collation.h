@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kw {
@@ -27,11 +28,13 @@ public:
     std::uint64_t sortprefix(std::string_view text) const override;
 };
 
-// The locale-dependent parts of the core: decimal mark and collation.
+// The locale-dependent parts of the core: decimal mark, collation and today's date.
 struct Locale {
     char decimal = '.';
     const Collation* collation = nullptr; // nullptr: CaselessCollation
+    std::string (*today)() = nullptr;     // short date; nullptr: the C library's "%x"
     const Collation& collate() const;
+    std::string date() const;
 };
 
 } // namespace kw

@@ -376,24 +376,68 @@ std::string rightalign(std::string text, std::size_t width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
-std::string formatstatistic(double x, char decimal) {
+std::string formatfixedprecision(double x, int precision, int decimals, char decimal) {
     if (!std::isfinite(x) || x == 0) {
-        return x == 0 ? std::string("0") + decimal + "000" : formatgeneral(x, 7, decimal);
+        if (x == 0) {
+            std::string zero = formatfixed(0, decimals);
+            if (auto p = zero.find('.'); p != std::string::npos) {
+                zero[p] = decimal;
+            }
+            return zero;
+        }
+        return formatgeneral(x, precision, decimal);
     }
-    Decimal d = todecimal(x, 7);
-    if (d.exponent >= 7) {
-        return formatgeneral(x, 7, decimal);
+    Decimal d = todecimal(x, precision);
+    if (d.exponent >= precision) {
+        return formatgeneral(x, precision, decimal);
     }
-    // The value rounded to 7 significant digits, then written with exactly 3 decimals.
+    // The value rounded to `precision` significant digits, then written with the decimals.
     std::string sci = std::string(d.negative ? "-" : "") + d.digits.substr(0, 1) + "." +
                       (d.digits.size() > 1 ? d.digits.substr(1) : "0") + "e" +
                       std::to_string(d.exponent);
     double rounded = 0;
     std::from_chars(sci.data(), sci.data() + sci.size(), rounded);
-    std::string out = formatfixed(rounded, 3);
+    std::string out = formatfixed(rounded, decimals);
     if (auto p = out.find('.'); p != std::string::npos) {
         out[p] = decimal;
     }
+    return out;
+}
+
+std::string formatstatistic(double x, char decimal) {
+    return formatfixedprecision(x, 7, 3, decimal);
+}
+
+std::string formatscientific(double x, int digits, int expdigits, char decimal) {
+    if (!std::isfinite(x)) {
+        return formatgeneral(x, digits, decimal);
+    }
+    std::string mantissa;
+    int exponent = 0;
+    bool negative = false;
+    if (x == 0) {
+        mantissa = std::string(static_cast<std::size_t>(digits), '0');
+    } else {
+        const Decimal d = todecimal(x, digits);
+        mantissa = d.digits;
+        mantissa.resize(static_cast<std::size_t>(digits), '0');
+        exponent = d.exponent;
+        negative = d.negative;
+    }
+    std::string out = negative ? "-" : "";
+    out += mantissa[0];
+    if (digits > 1) {
+        out += decimal;
+        out.append(mantissa, 1);
+    }
+    out += 'E';
+    out += exponent < 0 ? '-' : '+';
+    const std::string e = std::to_string(std::abs(exponent));
+    out.append(e.size() < static_cast<std::size_t>(expdigits)
+                   ? static_cast<std::size_t>(expdigits) - e.size()
+                   : 0,
+               '0');
+    out += e;
     return out;
 }
 

@@ -35,9 +35,16 @@ std::string formatfixed(double x, int decimals);
 // Right-aligns text in a field of the given width (longer texts are kept whole).
 std::string rightalign(std::string text, std::size_t width);
 
-// The statistic on screen: rounded to 7 significant digits and written with 3 decimals;
-// values of more than 7 integer digits fall back to the general format.
+// Fixed notation with `decimals` decimals after rounding to `precision` significant digits;
+// values with more than `precision` integer digits fall back to the general format.
+std::string formatfixedprecision(double x, int precision, int decimals, char decimal);
+
+// The statistic on screen: formatfixedprecision with 7 significant digits and 3 decimals.
 std::string formatstatistic(double x, char decimal);
+
+// Scientific notation with `digits` significant digits (trailing zeros kept) and an exponent
+// of at least `expdigits` digits with its sign: 0.0123 -> 1.23E-002, 0 -> 0.00E+000.
+std::string formatscientific(double x, int digits, int expdigits, char decimal);
 
 // The value a formatted text reads back as, for steps that take numbers from grid texts.
 double generalroundtrip(double x, int digits);

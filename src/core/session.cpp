@@ -9,6 +9,7 @@
 #include "stattool.h"
 #include "textreader.h"
 
+#include <algorithm>
 #include <future>
 #include <sstream>
 
@@ -426,6 +427,104 @@ std::shared_ptr<const Grid> Session::sharedgrid(GridName name) const {
     default:
         return mulcompgrid_;
     }
+}
+
+// --- The spreadsheet link
+
+namespace {
+
+int rownumber(const std::string& text) {
+    const auto row = parseinteger(text);
+    if (!row) {
+        throw notintegerfailure(text);
+    }
+    if (*row < 1) {
+        throw Failure::error("row numbers start at 1");
+    }
+    return *row;
+}
+
+int columnnumber(const std::string& letters) {
+    const bool valid = !letters.empty() && std::all_of(letters.begin(), letters.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+    if (!valid) {
+        throw Failure::error("'" + letters +
+                             "' is not a column: give its letters, such as A or BC");
+    }
+    return colnumber(letters);
+}
+
+} // namespace
+
+void Session::readspreadsheet(SpreadsheetLink& link, const SheetRange& range) {
+    missing_ = range.missing;
+    const int r1 = rownumber(range.firstrow);
+    const int r2 = rownumber(range.lastrow);
+    const int c1 = columnnumber(range.firstcolumn);
+    const int c2 = columnnumber(range.lastcolumn);
+    if (c2 < c1) {
+        throw Failure::error("the last column comes before the first");
+    }
+    if (r2 < r1) {
+        throw Failure::error("the last row comes before the first");
+    }
+    if (r2 == r1) {
+        throw Failure::error("the range holds only the row of names: it needs at least one row "
+                             "of cases below it");
+    }
+    link.selectsheet(range.sheet);
+    const ValueTable block = link.readrange(c1, c2, r1, r2);
+    if (block.rows() != r2 - r1 + 1 || block.cols() != c2 - c1 + 1) {
+        throw Failure::plain("the spreadsheet gave a block of another size than was asked for");
+    }
+    DataTable table = blocktable(block, missing_, locale_.decimal, c1, r1);
+    table.setlabel(table_.label()); // the corner keeps its label
+    loadtable(std::move(table));
+}
+
+void Session::checkspreadsheetsave() const {
+    if (hasresults_ && values_.ngroups > maxspreadsheetgroups) {
+        throw Failure::warning(
+            "You have more then 250 groups. You can not save the results to Excel", helpexcelsave);
+    }
+}
+
+void Session::savetospreadsheet(SpreadsheetLink& link, const SheetTarget& target) const {
+    requireresults();
+    checkspreadsheetsave();
+    const int c0 = columnnumber(target.column);
+    const int r0 = rownumber(target.row);
+    ResultsBlockData data;
+    data.groupname = analysis_->groupname;
+    data.testname = analysis_->testname;
+    data.ngroups = values_.ngroups;
+    data.chi2 = values_.chi2;
+    data.pvalue = values_.pvalue;
+    data.alpha = values_.alpha;
+    data.date = locale_.date();
+    data.mulcompgrid = mulcompgrid_.get();
+    const ValueTable block = resultsblock(data, locale_.decimal);
+    if (target.newbook) {
+        link.newbook();
+    } else {
+        link.selectbook(target.book);
+    }
+    if (target.newsheet) {
+        link.appendsheet(std::nullopt);
+    } else {
+        link.selectsheet(target.sheet);
+    }
+    link.useactivesheet();
+    link.writerange(c0, c0 + block.cols() - 1, r0, r0 + block.rows() - 1, block, locale_.decimal);
+}
+
+void Session::countstospreadsheet(SpreadsheetLink& link) const {
+    link.newsheet(std::nullopt);
+    const ValueTable block = countsblock(*countgrid_, locale_.decimal);
+    link.useactivesheet();
+    link.writerange(1, block.cols(), 1, block.rows(), block, locale_.decimal);
+    link.disconnect();
 }
 
 // --- The report

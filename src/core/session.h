@@ -7,6 +7,7 @@
 #include "grid.h"
 #include "multiplecomp.h"
 #include "selection.h"
+#include "spreadsheet.h"
 
 #include <memory>
 #include <optional>
@@ -123,6 +124,38 @@ public:
     // Whether the last calculation completed (and nothing has been loaded since): the report
     // needs it.
     bool hasresults() const { return hasresults_; }
+
+    // --- The spreadsheet link
+    // "&Read data from Excel file", once its dialog is confirmed: the missing-value text
+    // becomes the missing-value code, then the block of the named sheet is read through
+    // `link` and becomes the data table (names from its first row; empty or blank cells get
+    // the missing-value text). The selection, the grouping mode and the results stay.
+    struct SheetRange {
+        std::string sheet;
+        std::string firstcolumn; // letters
+        std::string lastcolumn;
+        std::string firstrow; // digits
+        std::string lastrow;
+        std::string missing;
+    };
+    void readspreadsheet(SpreadsheetLink& link, const SheetRange& range);
+
+    // "&Save results to Excel": refused (with its warning) for more than 250 groups; then,
+    // once the dialog is confirmed, the results block written at column/row of a new or
+    // named book and a new or named sheet.
+    void checkspreadsheetsave() const;
+    struct SheetTarget {
+        bool newbook = false;
+        std::string book;
+        bool newsheet = true;
+        std::string sheet;
+        std::string column; // letters
+        std::string row;    // digits
+    };
+    void savetospreadsheet(SpreadsheetLink& link, const SheetTarget& target) const;
+
+    // "Save Counts To Excel": the counts grid at A1 of a new sheet of the active book.
+    void countstospreadsheet(SpreadsheetLink& link) const;
 
     // --- "Save results to Text"
     void writereport(std::ostream& out) const;
