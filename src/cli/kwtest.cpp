@@ -7,12 +7,18 @@
 #include "safefile.h"
 #include "session.h"
 #include "stagetimer.h"
+#if defined(KW_WITH_UNO)
+#include "calclink.h"
+#elif defined(KW_WITH_COM)
+#include "excellink.h"
+#endif
 
 #include <algorithm>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 #include <iostream>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -62,11 +68,37 @@ void writejson(std::ostream& out, const kw::Session& s) {
     out << "\n}\n";
 }
 
+// The running spreadsheet application: LibreOffice Calc through its pipe, or Excel on
+// Windows.
+std::unique_ptr<kw::SpreadsheetLink> openlink(const kw::cli::Options& o) {
+#if defined(KW_WITH_UNO)
+    return kw::uno::makecalclink(o.office ? *o.office : kw::uno::defaultpipe());
+#elif defined(KW_WITH_COM)
+    (void)o;
+    return kw::com::makeexcellink();
+#else
+    (void)o;
+    throw Failure::plain("this kwtest was built without the spreadsheet link (LibreOffice's "
+                         "development files were not installed when it was built)");
+#endif
+}
+
 int run(const kw::cli::Options& o) {
     StderrFeedback feedback;
     kw::Session s;
-    s.beginopen();
-    s.openfile(o.file, &feedback);
+    std::unique_ptr<kw::SpreadsheetLink> link;
+    if (o.fromsheet) {
+        link = openlink(o);
+        if (o.book) {
+            link->selectbook(*o.book);
+        }
+        const auto range = *kw::cli::parserange(*o.range);
+        s.readspreadsheet(*link, {*o.fromsheet, range.firstcolumn, range.lastcolumn, range.firstrow,
+                                  range.lastrow, o.emptyas});
+    } else {
+        s.beginopen();
+        s.openfile(o.file, &feedback);
+    }
     if (o.missing) {
         s.setmissing(*o.missing);
     }
@@ -113,6 +145,41 @@ int run(const kw::cli::Options& o) {
         json.emplace(*o.json);
         writejson(json->stream(), s);
         json->finish();
+    }
+    // The sheets are written before any file is put in place: a failure there leaves the
+    // files as they were.
+    if (o.tosheet || o.countstosheet) {
+        if (!link) {
+            link = openlink(o);
+        }
+    }
+    if (o.tosheet) {
+        const auto cell = *kw::cli::parsecell(*o.at);
+        kw::Session::SheetTarget target;
+        target.newbook = o.newbook;
+        if (!o.newbook) {
+            if (o.book) {
+                target.book = *o.book;
+            } else {
+                const auto books = link->listbooks();
+                if (books.active < 0) {
+                    throw Failure::plain("no document is active in the spreadsheet: give --book "
+                                         "TITLE or --new-book");
+                }
+                target.book = books.names[static_cast<std::size_t>(books.active)];
+            }
+        }
+        target.newsheet = !o.sheet.has_value();
+        target.sheet = o.sheet.value_or("");
+        target.column = cell.first;
+        target.row = cell.second;
+        s.savetospreadsheet(*link, target);
+    }
+    if (o.countstosheet) {
+        if (o.book) {
+            link->selectbook(*o.book);
+        }
+        s.countstospreadsheet(*link);
     }
     if (report) {
         report->publish();

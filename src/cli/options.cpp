@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace kw::cli {
 
@@ -8,6 +9,9 @@ const char* const usage =
     "usage: kwtest FILE [--group NAME] [--test NAME] [--alpha A] [--missing CODE]\n"
     "              [--group-as texts|numbers] [--where NAME=VALUE]... [--where NAME<>VALUE]...\n"
     "              [--sort group|median] [--report OUT] [--json OUT]\n"
+    "              [--to-sheet --at C10 [--book TITLE | --new-book] [--sheet NAME | --new-sheet]]\n"
+    "              [--counts-to-sheet] [--office PIPE]\n"
+    "       kwtest --from-sheet SHEET --range A1:C11 [--book TITLE] [--empty-as CODE] ...\n"
     "       kwtest --help\n";
 
 const char* const helptext =
@@ -32,6 +36,21 @@ const char* const helptext =
     "  --report OUT          write the results report to OUT (default: standard output)\n"
     "  --json OUT            write the result grids and values to OUT as JSON\n"
     "  --help                show this text\n"
+    "\n"
+    "With a running LibreOffice Calc that accepts the program's connection (see README):\n"
+    "  --from-sheet SHEET    read the data from this sheet instead of FILE\n"
+    "  --range A1:C11        the block to read: names in its first row, one case per row\n"
+    "  --book TITLE          the document to use (made the active one first)\n"
+    "  --empty-as CODE       what empty cells become, and the missing-value code unless\n"
+    "                        --missing is given (default -99)\n"
+    "  --to-sheet            write the results block into a sheet after the calculation\n"
+    "  --at C10              its top-left cell\n"
+    "  --new-book            into a new document (default: the active or --book document)\n"
+    "  --sheet NAME          into this existing sheet (its cells in the block are replaced)\n"
+    "  --new-sheet           into a new sheet after the last (the default)\n"
+    "  --counts-to-sheet     write the counts grid to A1 of a new sheet of the document\n"
+    "  --office PIPE         the pipe Calc accepts on (default: $KW_OFFICE_PIPE or\n"
+    "                        kruskalwallis)\n"
     "\n"
     "Exit status: 0 on success; 1 when the data or a choice is refused (the reason goes to\n"
     "standard error and no output file is created or changed); 2 for a usage error.\n"
@@ -61,9 +80,22 @@ Options parseoptions(const std::vector<std::string>& args) {
             o.help = true;
             continue;
         }
-        static const char* const known[] = {"--group",   "--test",     "--alpha",
-                                            "--missing", "--group-as", "--where",
-                                            "--sort",    "--report",   "--json"};
+        if (name == "--to-sheet" || name == "--new-book" || name == "--new-sheet" ||
+            name == "--counts-to-sheet") {
+            if (value) {
+                throw UsageError{"option " + name + " takes no value"};
+            }
+            bool& flag = name == "--to-sheet"    ? o.tosheet
+                         : name == "--new-book"  ? o.newbook
+                         : name == "--new-sheet" ? o.newsheet
+                                                 : o.countstosheet;
+            flag = true;
+            continue;
+        }
+        static const char* const known[] = {"--group",    "--test",       "--alpha", "--missing",
+                                            "--group-as", "--where",      "--sort",  "--report",
+                                            "--json",     "--from-sheet", "--range", "--book",
+                                            "--empty-as", "--at",         "--sheet", "--office"};
         if (std::find(std::begin(known), std::end(known), name) == std::end(known)) {
             throw UsageError{"unknown option " + name};
         }
@@ -98,19 +130,94 @@ Options parseoptions(const std::vector<std::string>& args) {
             o.sort = *value;
         } else if (name == "--report") {
             o.report = *value;
-        } else {
+        } else if (name == "--json") {
             o.json = *value;
+        } else if (name == "--from-sheet") {
+            o.fromsheet = *value;
+        } else if (name == "--range") {
+            if (!parserange(*value)) {
+                throw UsageError{"--range takes a block such as A1:C11"};
+            }
+            o.range = *value;
+        } else if (name == "--book") {
+            o.book = *value;
+        } else if (name == "--empty-as") {
+            o.emptyas = *value;
+        } else if (name == "--at") {
+            if (!parsecell(*value)) {
+                throw UsageError{"--at takes a cell such as C10"};
+            }
+            o.at = *value;
+        } else if (name == "--sheet") {
+            o.sheet = *value;
+        } else {
+            o.office = *value;
         }
     }
     if (o.help) {
         return o;
     }
-    if (positional.size() != 1) {
-        throw UsageError{positional.empty() ? "no data file given"
-                                            : "more than one data file given"};
+    if (o.fromsheet) {
+        if (!positional.empty()) {
+            throw UsageError{"give either a data file or --from-sheet, not both"};
+        }
+        if (!o.range) {
+            throw UsageError{"--from-sheet needs --range"};
+        }
+    } else {
+        if (positional.size() != 1) {
+            throw UsageError{positional.empty() ? "no data file given"
+                                                : "more than one data file given"};
+        }
+        o.file = positional.front();
     }
-    o.file = positional.front();
+    if (o.range && !o.fromsheet) {
+        throw UsageError{"--range goes with --from-sheet"};
+    }
+    if (o.tosheet && !o.at) {
+        throw UsageError{"--to-sheet needs --at"};
+    }
+    if ((o.at || o.newbook || o.sheet || o.newsheet) && !o.tosheet) {
+        throw UsageError{"--at, --new-book, --sheet and --new-sheet go with --to-sheet"};
+    }
+    if (o.newbook && o.book) {
+        throw UsageError{"give either --book or --new-book"};
+    }
+    if (o.sheet && o.newsheet) {
+        throw UsageError{"give either --sheet or --new-sheet"};
+    }
+    if (o.newbook && o.sheet) {
+        throw UsageError{"a new document has no sheet to name: leave out --sheet"};
+    }
     return o;
+}
+
+std::optional<std::pair<std::string, std::string>> parsecell(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i]))) {
+        ++i;
+    }
+    std::size_t j = i;
+    while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) {
+        ++j;
+    }
+    if (i == 0 || j == i || j != text.size()) {
+        return std::nullopt;
+    }
+    return std::make_pair(text.substr(0, i), text.substr(i));
+}
+
+std::optional<CellRange> parserange(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto first = parsecell(text.substr(0, colon));
+    const auto last = parsecell(text.substr(colon + 1));
+    if (!first || !last) {
+        return std::nullopt;
+    }
+    return CellRange{first->first, first->second, last->first, last->second};
 }
 
 std::optional<WhereCondition> splitwhere(const std::string& text,

@@ -22,7 +22,28 @@ struct Options {
     std::optional<std::string> report;
     std::optional<std::string> json;
     bool help = false;
+
+    // The spreadsheet link: a block of a sheet instead of FILE, and results into sheets.
+    std::optional<std::string> fromsheet;
+    std::optional<std::string> range; // A1:C11
+    std::optional<std::string> book;
+    std::string emptyas = "-99";
+    bool tosheet = false;
+    std::optional<std::string> at; // C10
+    bool newbook = false;
+    std::optional<std::string> sheet;
+    bool newsheet = false;
+    bool countstosheet = false;
+    std::optional<std::string> office; // pipe name
 };
+
+// "A1:C11" as first and last column (letters) and row (digits); nothing if malformed.
+struct CellRange {
+    std::string firstcolumn, firstrow, lastcolumn, lastrow;
+};
+std::optional<CellRange> parserange(const std::string& text);
+// "C10" as column letters and row digits.
+std::optional<std::pair<std::string, std::string>> parsecell(const std::string& text);
 
 // Parses the command line (without the program name). Options take their value as the next
 // argument (which may begin with a minus sign, as a missing-value code of -99 does) or after

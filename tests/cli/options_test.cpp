@@ -45,6 +45,46 @@ TEST(Options, UsageErrors) {
     }
 }
 
+TEST(Options, SpreadsheetSourcesAndTargets) {
+    auto o = parseoptions({"--from-sheet", "Data", "--range", "b5:C11", "--book", "lab.ods",
+                           "--empty-as", "NA", "--to-sheet", "--at", "C10", "--sheet", "Out",
+                           "--counts-to-sheet", "--office", "mypipe"});
+    EXPECT_TRUE(o.file.empty());
+    EXPECT_EQ(*o.fromsheet, "Data");
+    const auto range = kw::cli::parserange(*o.range);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->firstcolumn, "b");
+    EXPECT_EQ(range->firstrow, "5");
+    EXPECT_EQ(range->lastcolumn, "C");
+    EXPECT_EQ(range->lastrow, "11");
+    EXPECT_EQ(*o.book, "lab.ods");
+    EXPECT_EQ(o.emptyas, "NA");
+    EXPECT_TRUE(o.tosheet);
+    EXPECT_EQ(*o.sheet, "Out");
+    EXPECT_TRUE(o.countstosheet);
+    EXPECT_EQ(*o.office, "mypipe");
+    EXPECT_EQ(parseoptions({"d.txt"}).emptyas, "-99");
+    EXPECT_TRUE(parseoptions({"d.txt", "--to-sheet", "--at", "A1", "--new-book"}).newbook);
+
+    const std::vector<std::vector<std::string>> bad{
+        {"d.txt", "--from-sheet", "S", "--range", "A1:B2"}, // file and sheet both
+        {"--from-sheet", "S"},                              // no range
+        {"--from-sheet", "S", "--range", "A1-B2"},
+        {"--from-sheet", "S", "--range", "1A:B2"},
+        {"d.txt", "--range", "A1:B2"},
+        {"d.txt", "--to-sheet"},  // no --at
+        {"d.txt", "--at", "C10"}, // --at without --to-sheet
+        {"d.txt", "--to-sheet", "--at", "10"},
+        {"d.txt", "--to-sheet", "--at", "C1", "--book", "b", "--new-book"},
+        {"d.txt", "--to-sheet", "--at", "C1", "--sheet", "s", "--new-sheet"},
+        {"d.txt", "--to-sheet", "--at", "C1", "--new-book", "--sheet", "s"},
+        {"d.txt", "--to-sheet=yes", "--at", "C1"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_THROW(parseoptions(args), UsageError) << args[0] << " " << args[1];
+    }
+}
+
 TEST(Options, WhereSplitsAtTheFirstOperatorAfterAKnownName) {
     const std::vector<std::string> vars{"a", "b=c", "d"};
     auto w = kw::cli::splitwhere("a=1", vars);
