@@ -1,7 +1,9 @@
 #include "mainform.h"
 
 #include "dialogs.h"
+#include "exceldialogs.h"
 #include "helpwindow.h"
+#include "linkfactory.h"
 #include "qtlocale.h"
 #include "settings.h"
 #include "site.h"
@@ -10,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -36,6 +39,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
 
 namespace kw::app {
 
@@ -149,6 +154,11 @@ Tmainform::Tmainform(QWidget* parent)
     tabs.setUnderline(true);
     datapages_->tabBar()->setFont(tabs);
     buildpages();
+    connect(datapages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (!busy_ && index >= 0) {
+            session_->setpage(static_cast<Page>(index));
+        }
+    });
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(panel);
@@ -427,11 +437,26 @@ void Tmainform::buildpages() {
     outputlayout->addWidget(mulcompgrid_, 1);
     datapages_->addTab(output, "output");
 
-    // counts
+    // counts: the button in a strip above the grid
     countmodel_ = new GridModel(2, 1, this);
     countgrid_ = gridview("countgrid", countmodel_);
     countgrid_->horizontalHeader()->setDefaultSectionSize(64);
-    datapages_->addTab(countgrid_, "counts");
+    auto* counts = new QWidget;
+    auto* strip = new QWidget(counts);
+    strip->setFixedHeight(41);
+    savecountsbutton_ = new QPushButton("Save Counts To Excel", strip);
+    savecountsbutton_->setObjectName("SaveCountsToExcelButton");
+    connect(savecountsbutton_, &QPushButton::clicked, this,
+            &Tmainform::SaveCountsToExcelButtonClick);
+    auto* striplayout = new QHBoxLayout(strip);
+    striplayout->setContentsMargins(6, 4, 6, 4);
+    striplayout->addWidget(savecountsbutton_);
+    striplayout->addStretch();
+    auto* countslayout = new QVBoxLayout(counts);
+    countslayout->setContentsMargins(0, 0, 0, 0);
+    countslayout->addWidget(strip);
+    countslayout->addWidget(countgrid_, 1);
+    datapages_->addTab(counts, "counts");
     refreshresults();
 }
 
@@ -449,6 +474,10 @@ void Tmainform::buildmenus() {
     };
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
+    command(file, "&Read data from Excel file", "ReadExcel1", &Tmainform::ReadExcel1Click,
+            QKeySequence("Ctrl+R"));
+    command(file, "&Save results to Excel", "SavetoExcel1", &Tmainform::SavetoExcel1Click,
+            QKeySequence("Ctrl+S"));
     command(file, "Manual Input", "ManualInput1", &Tmainform::ManualInput1Click);
     saveinput1_ =
         command(file, "Save manual Input to text", "SaveInput1", &Tmainform::SaveInput1Click);
@@ -572,6 +601,14 @@ void Tmainform::run(std::function<void(Session&, Feedback&)> op, std::function<v
     }));
 }
 
+void Tmainform::runlink(std::function<void(Session&)> op) {
+    if (busy_) {
+        return;
+    }
+    linkwork_ = true;
+    run([op = std::move(op)](Session& s, Feedback&) { op(s); });
+}
+
 void Tmainform::showbusy() {
     busyshown_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -601,6 +638,7 @@ void Tmainform::workended() {
         busyshown_ = false;
     }
     const Outcome outcome = watcher_.result();
+    const bool linkwork = std::exchange(linkwork_, false);
     const std::vector<Failure> warnings = feedback_->takewarnings();
     // The work's session, as the work left it, is the session now.
     *session_ = std::move(*work_);
@@ -616,7 +654,11 @@ void Tmainform::workended() {
         report(warning);
     }
     if (outcome.failure) {
-        report(*outcome.failure);
+        if (linkwork) {
+            linkfailure(*outcome.failure);
+        } else {
+            report(*outcome.failure);
+        }
     } else if (after_) {
         after_();
     }
@@ -644,6 +686,106 @@ void Tmainform::report(const Failure& failure) {
 void Tmainform::showwarning(const QString& caption, const QString& message, int helppage) {
     Twarningdialog dialog(caption, message, helppage, this);
     dialog.exec();
+}
+
+// --- The spreadsheet
+
+std::shared_ptr<SpreadsheetLink> Tmainform::link() {
+    if (!link_) {
+        link_ = linkfactory_ ? linkfactory_() : makespreadsheetlink();
+    }
+    return link_;
+}
+
+void Tmainform::linkfailure(const Failure& failure) {
+    report(failure);
+    if (closing_ || !spreadsheetabsent(failure)) {
+        return;
+    }
+    // Nothing answered: the user may let the program start the spreadsheet, ready to talk.
+    const QString question = startspreadsheetquestion();
+    if (question.isEmpty()) {
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, "Kruskal-Wallis", question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName("startspreadsheet");
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        return;
+    }
+    try {
+        const QString expect = startspreadsheet();
+        if (!expect.isEmpty()) {
+            QMessageBox started(QMessageBox::Information, "Kruskal-Wallis", expect, QMessageBox::Ok,
+                                this);
+            started.setObjectName("spreadsheetstarted");
+            started.exec();
+        }
+    } catch (const Failure& f) {
+        report(f);
+    }
+}
+
+void Tmainform::ReadExcel1Click() {
+    if (busy_) {
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    Session::SheetRange range;
+    {
+        Treadexcelform dialog(
+            sheets.get(), [this](const Failure& f) { linkfailure(f); }, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        range.sheet = bytes(dialog.sheetbox()->currentText());
+        range.firstcolumn = bytes(dialog.startcolin()->text());
+        range.lastcolumn = bytes(dialog.stopcolin()->text());
+        range.firstrow = bytes(dialog.startrowin()->text());
+        range.lastrow = bytes(dialog.stoprowin()->text());
+        range.missing = bytes(dialog.missvalin()->text());
+    }
+    pushinputs();
+    // A large block takes a while to come over and to be laid out as a table.
+    runlink([sheets, range](Session& s) { s.readspreadsheet(*sheets, range); });
+}
+
+void Tmainform::SavetoExcel1Click() {
+    if (busy_) {
+        return;
+    }
+    try {
+        session_->checkspreadsheetsave();
+    } catch (const Failure& f) {
+        report(f);
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    Session::SheetTarget target;
+    {
+        Tsaveexcelform dialog(
+            sheets.get(), [this](const Failure& f) { linkfailure(f); }, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        target.newbook = dialog.newbookcheck()->isChecked();
+        target.book = bytes(dialog.booksbox()->currentText());
+        target.newsheet = dialog.newsheetcheck()->isChecked();
+        target.sheet = bytes(dialog.sheetbox()->currentText());
+        target.column = bytes(dialog.colout()->text());
+        target.row = bytes(dialog.rowout()->text());
+    }
+    pushinputs();
+    runlink([sheets, target](Session& s) { s.savetospreadsheet(*sheets, target); });
+}
+
+void Tmainform::SaveCountsToExcelButtonClick() {
+    if (busy_) {
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    runlink([sheets](Session& s) { s.countstospreadsheet(*sheets); });
 }
 
 // --- Reading and typing data

@@ -42,6 +42,14 @@ public:
     using FileChooser = std::function<QString(FileQuestion)>;
     void setfilechooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
+    // Where the link to the spreadsheet comes from: made when it is first needed, then kept
+    // for the rest of the run. Tests put a link of their own in its place.
+    using LinkFactory = std::function<std::shared_ptr<SpreadsheetLink>()>;
+    void setlinkfactory(LinkFactory factory) {
+        linkfactory_ = std::move(factory);
+        link_.reset();
+    }
+
     // Reads `path` as "Read data from Text file" does, once the window has first become
     // active (the file named on the command line).
     void openatstart(const QString& path) { startfile_ = path; }
@@ -51,6 +59,9 @@ public:
     void waitforwork(); // until the work under way has ended and its results are shown
 
 public slots:
+    void ReadExcel1Click();
+    void SavetoExcel1Click();
+    void SaveCountsToExcelButtonClick();
     void Open1Click();
     void ManualInput1Click();
     void SaveInput1Click();
@@ -88,9 +99,15 @@ private:
     // Shows a failure: a warning of the program's own in the warning dialog, anything else in
     // a message box with its text.
     void report(const Failure& failure);
+    // The link to the spreadsheet, made on first use.
+    std::shared_ptr<SpreadsheetLink> link();
+    // Shows a failure of the link; when no spreadsheet answers, offers to start one.
+    void linkfailure(const Failure& failure);
     // Runs `op` on a copy of the session off the user-interface thread; when it has ended
     // the copy becomes the session, the window shows it, and `after` runs.
     void run(std::function<void(Session&, Feedback&)> op, std::function<void()> after = {});
+    // The same for work with the spreadsheet, whose failures may offer to start one.
+    void runlink(std::function<void(Session&)> op);
     void workended();
     void showbusy();
 
@@ -103,6 +120,8 @@ private:
 
     std::unique_ptr<Session> session_;
     FileChooser chooser_;
+    LinkFactory linkfactory_;
+    std::shared_ptr<SpreadsheetLink> link_;
     QString startfile_;
     bool activated_ = false;
     bool closing_ = false;
@@ -110,6 +129,7 @@ private:
     // Work under way.
     bool busy_ = false;
     bool busyshown_ = false;
+    bool linkwork_ = false;
     std::shared_ptr<Session> work_;
     std::shared_ptr<WorkFeedback> feedback_;
     std::function<void()> after_;
@@ -140,6 +160,7 @@ private:
     QTableView* rankgrid_;
     QTableView* mulcompgrid_;
     QTableView* countgrid_;
+    QPushButton* savecountsbutton_;
     QLabel* groupvar_;
     QLabel* testvar_;
     QLabel* chival_;

@@ -70,6 +70,7 @@ public:
     void setalphatext(std::string text) { alphatext_ = std::move(text); }
     const std::string& caption() const { return caption_; }
     Page page() const { return page_; }
+    void setpage(Page page) { page_ = page; } // the page the user turned to
 
     // "Read data from Text file": begin (selection and missing-value code cleared), then
     // either cancelled, or a file chosen and read. A file that cannot be read or is malformed

@@ -2,13 +2,16 @@
 // page: the screenshots of the documentation. Run by scripts/screenshots under Xvfb.
 // Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR
 
+#include "exceldialogs.h"
 #include "helpwindow.h"
 #include "mainform.h"
+#include "memorylink.h"
 #include "settings.h"
 #include "warningdialog.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
@@ -66,6 +69,27 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         status |= warning.grab().save(outdir + "/warning.png") ? 0 : 1;
         warning.hide();
+        // The two spreadsheet dialogs, over a spreadsheet application with two documents.
+        kw::MemoryLink sheets;
+        sheets.addbook("results.ods");
+        sheets.newsheet(std::string("Summary"));
+        sheets.addbook("insectsprays.ods");
+        sheets.newsheet(std::string("Counts"));
+        sheets.selectsheet("Sheet1");
+        auto ignore = [](const kw::Failure&) {};
+        kw::app::Treadexcelform reading(&sheets, ignore, &window);
+        reading.show();
+        QApplication::processEvents();
+        reading.stopcolin()->setText("C");
+        reading.stoprowin()->setText("73");
+        QApplication::processEvents();
+        status |= reading.grab().save(outdir + "/read-sheet.png") ? 0 : 1;
+        reading.hide();
+        kw::app::Tsaveexcelform saving(&sheets, ignore, &window);
+        saving.show();
+        QApplication::processEvents();
+        status |= saving.grab().save(outdir + "/save-sheet.png") ? 0 : 1;
+        saving.hide();
         window.close();
         app.quit();
     });

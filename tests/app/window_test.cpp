@@ -4,11 +4,13 @@
 
 #include "gridmodels.h"
 #include "mainform.h"
+#include "memorylink.h"
 #include "settings.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -60,6 +62,10 @@ void closedialog(QWidget* w) {
         press(w, "agree");
     } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
         clicklater(buttons->button(QDialogButtonBox::Cancel));
+    } else if (auto* cancel = w->findChild<QAbstractButton*>("CancelButton")) {
+        clicklater(cancel);
+    } else if (auto* cancel = w->findChild<QAbstractButton*>("cancelbut")) {
+        clicklater(cancel);
     } else {
         press(w, "OKbut");
     }
@@ -81,7 +87,9 @@ public:
         connect(&timer_, &QTimer::timeout, this, &Watcher::poll);
         timer_.start();
     }
-    void then(Act act) { acts_.append(std::move(act)); }
+    void then(Act act) { acts_.append({QString(), std::move(act)}); }
+    // The action for the dialog of that name, when it comes to the front.
+    void then(const QString& dialog, Act act) { acts_.append({dialog, std::move(act)}); }
     bool idle() const { return acts_.isEmpty(); }
     QStringList take() { return std::exchange(seen_, {}); }
 
@@ -94,7 +102,27 @@ private:
         current_ = w;
         if (w != nullptr) {
             seen_ << describe(w);
-            (acts_.isEmpty() ? Act(closedialog) : acts_.takeFirst())(w);
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (acting_) {
+                // A message shown while an action runs (one that waits for the dialog to
+                // fill its lists) is closed; the dialog coming back waits for the action.
+                if (box != nullptr) {
+                    closedialog(w);
+                }
+                return;
+            }
+            if (!acts_.isEmpty() && !acts_.front().first.isEmpty() &&
+                acts_.front().first != w->objectName()) {
+                // The next action is for another dialog: a message before it is closed.
+                if (box != nullptr) {
+                    closedialog(w);
+                }
+                return;
+            }
+            const Act act = acts_.isEmpty() ? Act(closedialog) : acts_.takeFirst().second;
+            acting_ = true;
+            act(w);
+            acting_ = false;
         }
     }
 
@@ -130,7 +158,8 @@ private:
 
     QTimer timer_;
     QPointer<QWidget> current_;
-    QList<Act> acts_;
+    QList<QPair<QString, Act>> acts_;
+    bool acting_ = false;
     QStringList seen_;
 };
 
@@ -165,6 +194,10 @@ private slots:
     void helpWindowPages();
     void badInputLeavesWindowUsable();
     void closeWhileCalculating();
+    void readFromSpreadsheet();
+    void spreadsheetNotRunning();
+    void saveResultsToSpreadsheet();
+    void saveCountsToSpreadsheet();
 
 private:
     bool start();
@@ -227,7 +260,14 @@ private:
     int page() const { return child<QTabWidget>("datapages")->currentIndex(); }
     QStringList shown() { return watcher_->take(); }
 
+    // The window with a spreadsheet held in memory: two books, the second one active.
+    bool startwithsheets();
+    // The dialog's line edit, typed into key by key.
+    static void type(QWidget* dialog, const char* box, const QString& keys);
+    QString sheetcell(const std::string& book, const std::string& sheet, const std::string& at);
+
     std::unique_ptr<Tmainform> w_;
+    std::shared_ptr<kw::MemoryLink> sheets_;
     std::unique_ptr<Watcher> watcher_;
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir settingsdir_;
@@ -276,6 +316,49 @@ bool WindowTest::start() {
     const bool started = QTest::qWaitFor([this] { return !action("SaveInput1")->isVisible(); });
     QCoreApplication::processEvents();
     return started;
+}
+
+bool WindowTest::startwithsheets() {
+    sheets_ = std::make_shared<kw::MemoryLink>();
+    sheets_->addbook("first.ods");
+    sheets_->addbook("data.ods").sheets.push_back({"Plants", {}, {}});
+    if (!start()) {
+        return false;
+    }
+    w_->setlinkfactory([this] { return sheets_; });
+    return true;
+}
+
+void WindowTest::type(QWidget* dialog, const char* box, const QString& keys) {
+    auto* edit = dialog->findChild<QLineEdit*>(box);
+    QVERIFY(edit != nullptr);
+    edit->clear();
+    QTest::keyClicks(edit, keys);
+}
+
+QString WindowTest::sheetcell(const std::string& book, const std::string& sheet,
+                              const std::string& at) {
+    const auto& cells = sheets_->sheet(book, sheet).cells;
+    int col = 0;
+    std::size_t i = 0;
+    for (; i < at.size() && std::isalpha(static_cast<unsigned char>(at[i])); ++i) {
+        col = col * 26 + (at[i] - 'A' + 1);
+    }
+    const auto found = cells.find({std::stoi(at.substr(i)), col});
+    if (found == cells.end()) {
+        return "<empty>";
+    }
+    const kw::CellValue& v = found->second;
+    switch (v.kind) {
+    case kw::CellValue::Kind::integer:
+        return "int " + QString::number(v.integer);
+    case kw::CellValue::Kind::real:
+        return "real " + QString::number(v.real);
+    case kw::CellValue::Kind::text:
+        return QString::fromStdString(v.text);
+    default:
+        return "<other>";
+    }
 }
 
 void WindowTest::read(const QString& path) {
@@ -568,6 +651,11 @@ void WindowTest::manyGroupsAreWarnedAbout() {
                             "computer will crash when you attempt to save the results to Excel "
                             "[Help]";
     QCOMPARE(shown(), QStringList({warning, "help: Save to Excel file / counts (11)", warning}));
+
+    // Saving 251 groups to a spreadsheet is refused before its dialog.
+    action("SavetoExcel1")->trigger();
+    QCOMPARE(shown(), QStringList{"WARNING: You have more then 250 groups. You can not save the "
+                                  "results to Excel [Help]"});
 }
 
 void WindowTest::manualInputAndSave() {
@@ -857,6 +945,285 @@ void WindowTest::closeWhileCalculating() {
     QTest::qWait(50);
     QCOMPARE(shown(), QStringList()); // nothing is reported after the close
     w_.reset();
+}
+
+void WindowTest::readFromSpreadsheet() {
+    QVERIFY(startwithsheets());
+    // A block at B5:D9 of the sheet "Plants": names in row 5, one name cell empty, blank and
+    // empty cells among the cases, a number and a text.
+    const std::vector<std::pair<std::string, kw::CellValue>> block = {
+        {"B5", kw::CellValue::maketext("group")},    {"C5", kw::CellValue::maketext("weight")},
+        {"B6", kw::CellValue::maketext("ctrl")},     {"C6", kw::CellValue::makereal(4.17)},
+        {"D6", kw::CellValue::maketext(" 7 ")},      {"B7", kw::CellValue::maketext("trt1")},
+        {"C7", kw::CellValue::makeinteger(5)},       {"D7", kw::CellValue::maketext("   ")},
+        {"B8", kw::CellValue::maketext("trt1")},     {"C8", kw::CellValue::makereal(2.5)},
+        {"B9", kw::CellValue::maketext("ctrl")},     {"C9", kw::CellValue::makeinteger(6)},
+        {"A1", kw::CellValue::maketext("not read")},
+    };
+    for (const auto& [at, v] : block) {
+        sheets_->set("data.ods", "Plants", at, v);
+    }
+    // An earlier calculation, whose results stay until the next one.
+    read(examples + "/plantgrowth.txt");
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    calculate();
+    QCOMPARE(label("chival"), QString("7.988"));
+    child<QTabWidget>("datapages")->setCurrentIndex(4);
+
+    QStringList listed;
+    watcher_->then([&](QWidget* d) {
+        QTest::qWait(30); // the lists are filled once the dialog is up
+        auto* books = d->findChild<QComboBox*>("booksbox");
+        auto* sheetsbox = d->findChild<QComboBox*>("sheetbox");
+        listed << collect(books->count(), [&](int i) { return books->itemText(i); }).join(',') +
+                      " [" + books->currentText() + "]";
+        listed << collect(sheetsbox->count(), [&](int i) { return sheetsbox->itemText(i); })
+                          .join(',') +
+                      " [" + sheetsbox->currentText() + "]";
+        listed << d->findChild<QLineEdit*>("missvalin")->text();
+        // Letters turn upper case, anything else typed last is dropped.
+        type(d, "startcolin", "b1");
+        type(d, "stopcolin", "d");
+        type(d, "startrowin", "5x");
+        type(d, "stoprowin", "");
+        listed << d->findChild<QLineEdit*>("startcolin")->text() + " " +
+                      d->findChild<QLineEdit*>("startrowin")->text();
+        // Incomplete: the first empty box (in the order of the check) gets the focus.
+        d->findChild<QAbstractButton*>("OKbutton")->click();
+        listed << d->focusWidget()->objectName();
+        type(d, "stoprowin", "9");
+        d->findChild<QLineEdit*>("missvalin")->clear();
+        d->findChild<QAbstractButton*>("OKbutton")->click();
+        listed << d->focusWidget()->objectName();
+        type(d, "missvalin", "NA");
+        sheetsbox->setCurrentIndex(sheetsbox->findText("Plants"));
+        emit sheetsbox->activated(sheetsbox->currentIndex());
+        press(d, "OKbutton");
+    });
+    action("ReadExcel1")->trigger();
+    w_->waitforwork();
+    QCOMPARE(shown(), QStringList{"Treadexcelform: Read values from Excel /  / startcolin"});
+    QCOMPARE(listed, QStringList({"first.ods,data.ods [data.ods]", "Sheet1,Plants [Sheet1]", "-99",
+                                  "B 5", "stoprowin", "missvalin"}));
+
+    QCOMPARE(names(), QStringList({"group", "weight", "NA"}));
+    QCOMPARE(input()->rowCount(), 4);
+    QCOMPARE(input()->headerData(3, Qt::Vertical).toString(), QString("4"));
+    QCOMPARE(collect(4,
+                     [&](int r) {
+                         return value(1, r + 1) + ":" + value(2, r + 1) + ":" + value(3, r + 1);
+                     }),
+             QStringList({"ctrl:4.17: 7 ", "trt1:5:NA", "trt1:2.5:NA", "ctrl:6:NA"}));
+    QCOMPARE(child<QLineEdit>("missvals")->text(), QString("NA"));
+    for (const char* box : {"groupchoice", "testchoice", "selchoice"}) {
+        QCOMPARE(items(box), QStringList({"group", "weight", "NA"}));
+        QCOMPARE(current(box), -1);
+    }
+    // The page, the title and the earlier results stay.
+    QCOMPARE(page(), 4);
+    QCOMPARE(w_->windowTitle(),
+             "Kruskal Wallis Nonparametric ANOVA: " + examples + "/plantgrowth.txt");
+    QCOMPARE(label("chival"), QString("7.988"));
+    QVERIFY(hidden("multisort"));
+
+    // The read data calculate.
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(label("dfnr"), QString("1"));
+
+    // A block whose last row comes before its first is refused; the table stays.
+    watcher_->then([](QWidget* d) {
+        QTest::qWait(30);
+        type(d, "startcolin", "B");
+        type(d, "stopcolin", "C");
+        type(d, "startrowin", "9");
+        type(d, "stoprowin", "5");
+        press(d, "OKbutton");
+    });
+    action("ReadExcel1")->trigger();
+    w_->waitforwork();
+    const QStringList seen = shown();
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen[1], QString("ERROR: the last row comes before the first"));
+    QCOMPARE(names(), QStringList({"group", "weight", "NA"}));
+    QCOMPARE(child<QLineEdit>("missvals")->text(), QString("-99"));
+
+    // Cancelled: nothing at all.
+    action("ReadExcel1")->trigger();
+    QCOMPARE(shown().size(), 1);
+    QCOMPARE(names(), QStringList({"group", "weight", "NA"}));
+}
+
+void WindowTest::spreadsheetNotRunning() {
+    QVERIFY(startwithsheets());
+    read(examples + "/plantgrowth.txt");
+    sheets_->running = false;
+    const QString failure = "failure: no spreadsheet application is running";
+
+    // The dialog shows the failure once and stays open with empty lists; "OK" fails again,
+    // after the missing-value text was taken.
+    int listed = -1;
+    watcher_->then("Treadexcelform", [&listed](QWidget* d) {
+        QTest::qWait(30);
+        listed = d->findChild<QComboBox*>("booksbox")->count() +
+                 d->findChild<QComboBox*>("sheetbox")->count();
+        type(d, "startcolin", "A");
+        type(d, "stopcolin", "B");
+        type(d, "startrowin", "1");
+        type(d, "stoprowin", "4");
+        press(d, "OKbutton");
+    });
+    action("ReadExcel1")->trigger();
+    w_->waitforwork();
+    // The dialog and the failure at its start come in either order.
+    QStringList seen = shown();
+    QCOMPARE(seen.count(failure), 2);
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen.last(), failure);
+    QCOMPARE(listed, 0);
+    QCOMPARE(names(), QStringList({"group", "weight"}));
+    QCOMPARE(child<QLineEdit>("missvals")->text(), QString("-99"));
+
+    // Saving: the same at the dialog and at "OK"; the counts at once.
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    calculate();
+    watcher_->then("Tsaveexcelform", [](QWidget* d) {
+        QTest::qWait(30);
+        type(d, "colout", "A");
+        type(d, "rowout", "1");
+        press(d, "OKbut");
+    });
+    action("SavetoExcel1")->trigger();
+    w_->waitforwork();
+    seen = shown();
+    QCOMPARE(seen.count(failure), 2);
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen.last(), failure);
+    child<QPushButton>("SaveCountsToExcelButton")->click();
+    w_->waitforwork();
+    QCOMPARE(shown(), QStringList{failure});
+    QCOMPARE(label("chival"), QString("7.988"));
+}
+
+void WindowTest::saveResultsToSpreadsheet() {
+    QVERIFY(startwithsheets());
+    read(examples + "/plantgrowth.txt");
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    calculate();
+
+    // The check boxes: "new sheet" cleared shows the warning and offers the sheets; "new
+    // book" checks and locks "new sheet"; clearing it lists the books again.
+    QStringList states;
+    auto state = [&states](QWidget* d) {
+        auto* books = d->findChild<QComboBox*>("booksbox");
+        auto* sheetsbox = d->findChild<QComboBox*>("sheetbox");
+        auto* newsheet = d->findChild<QCheckBox*>("newsheetcheck");
+        states << QString("books %1%2 sheets %3%4 new sheet %5%6 warning %7")
+                      .arg(books->count())
+                      .arg(books->isEnabled() ? "" : " off")
+                      .arg(sheetsbox->count())
+                      .arg(sheetsbox->isEnabled() ? "" : " off")
+                      .arg(newsheet->isChecked() ? "on" : "off")
+                      .arg(newsheet->isEnabled() ? "" : " locked")
+                      .arg(d->findChild<QLabel*>("sheetwarning")->isVisible() ? "shown" : "hidden");
+    };
+    watcher_->then([&](QWidget* d) {
+        QTest::qWait(30);
+        auto* newbook = d->findChild<QCheckBox*>("newbookcheck");
+        auto* newsheet = d->findChild<QCheckBox*>("newsheetcheck");
+        state(d);
+        newsheet->click();
+        state(d);
+        newbook->click();
+        state(d);
+        newbook->click();
+        state(d);
+        newsheet->click();
+        auto* books = d->findChild<QComboBox*>("booksbox");
+        books->setCurrentIndex(books->findText("first.ods"));
+        emit books->activated(books->currentIndex());
+        state(d);
+        type(d, "colout", "c");
+        d->findChild<QAbstractButton*>("OKbut")->click();
+        states << d->focusWidget()->objectName();
+        type(d, "rowout", "1o0");
+        states << d->findChild<QLineEdit*>("rowout")->text();
+        press(d, "OKbut");
+    });
+    action("SavetoExcel1")->trigger();
+    w_->waitforwork();
+    QCOMPARE(shown(), QStringList{"Tsaveexcelform: Save corrected values to Excel /  / colout"});
+    QCOMPARE(states, QStringList({"books 2 sheets 2 off new sheet on warning hidden",
+                                  "books 2 sheets 2 new sheet off warning shown",
+                                  "books 0 off sheets 0 off new sheet on locked warning hidden",
+                                  "books 2 sheets 0 off new sheet on warning hidden",
+                                  "books 2 sheets 1 new sheet off warning shown", "rowout", "10"}));
+    // Written into Sheet1 of first.ods, the chosen book, at C10; p >= alpha at 0.01 is not
+    // the case here (p = 0.0184 < 0.05): the comparison follows.
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C10"),
+             QString("KRUSKAL WALLIS NONPARAMETRIC ANOVA"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "H10"), QString("version:10.3"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C13"), QString("group: group"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C15"), QString("Chi2: 7.988"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C17"), QString("p: 1.84E-002"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C19"), QString("MULTIPLE COMPARISON OF GROUPS "));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C20"), QString("* = significant at p<0.0500"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "D21"), QString("group"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "C22"), QString("group"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "D22"), QString("median"));
+    QCOMPARE(sheetcell("first.ods", "Sheet1", "B10"), QString("<empty>"));
+
+    // A new book gets a new sheet; the block starts at the cell given.
+    watcher_->then([](QWidget* d) {
+        QTest::qWait(30);
+        d->findChild<QCheckBox*>("newbookcheck")->click();
+        type(d, "colout", "A");
+        type(d, "rowout", "1");
+        press(d, "OKbut");
+    });
+    const std::size_t before = sheets_->books.size();
+    action("SavetoExcel1")->trigger();
+    w_->waitforwork();
+    QCOMPARE(shown().size(), 1);
+    QCOMPARE(sheets_->books.size(), before + 1);
+    const auto& fresh = sheets_->books.back();
+    QCOMPARE(sheetcell(fresh.name, fresh.sheets.back().name, "A1"),
+             QString("KRUSKAL WALLIS NONPARAMETRIC ANOVA"));
+
+    // Cancelled: nothing written.
+    const std::size_t books = sheets_->books.size();
+    action("SavetoExcel1")->trigger();
+    QCOMPARE(shown().size(), 1);
+    QCOMPARE(sheets_->books.size(), books);
+}
+
+void WindowTest::saveCountsToSpreadsheet() {
+    QVERIFY(startwithsheets());
+    read(examples + "/plantgrowth.txt");
+    pick("groupchoice", "group");
+    pick("testchoice", "weight");
+    calculate();
+    const auto& book = sheets_->books[static_cast<std::size_t>(sheets_->activebook)];
+    const std::size_t before = book.sheets.size();
+    child<QPushButton>("SaveCountsToExcelButton")->click();
+    w_->waitforwork();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(book.sheets.size(), before + 1);
+    // A new sheet before the active one, the grid from A1 (its corner cell included).
+    const std::string name = book.sheets[static_cast<std::size_t>(book.activesheet)].name;
+    // Texts stay texts, counts and values become numbers.
+    QCOMPARE(sheetcell("data.ods", name, "A1"), QString("<empty>"));
+    QCOMPARE(sheetcell("data.ods", name, "B1"), QString("groups"));
+    QCOMPARE(sheetcell("data.ods", name, "A2"), QString("values"));
+    QCOMPARE(sheetcell("data.ods", name, "B2"), QString("ctrl"));
+    QCOMPARE(sheetcell("data.ods", name, "A3"), "real " + cell("countgrid", 0, 2));
+    QCOMPARE(sheetcell("data.ods", name, "B3"), "int " + cell("countgrid", 1, 2));
+    QVERIFY(!sheets_->connected); // let go at the end
 }
 
 QTEST_MAIN(WindowTest)

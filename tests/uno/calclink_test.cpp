@@ -1,0 +1,465 @@
+// The Calc link against a real headless LibreOffice, started once for the whole program.
+
+#include "calclink.h"
+#include "calcprobe.h"
+#include "failure.h"
+#include "office.h"
+#include "session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+
+namespace kw {
+
+// Readable values in the tests' messages.
+void PrintTo(const CellValue& v, std::ostream* out) {
+    static const char* const kinds[] = {"empty", "integer", "real", "text", "error"};
+    *out << kinds[static_cast<int>(v.kind)] << "(";
+    if (v.kind == CellValue::Kind::integer) {
+        *out << v.integer;
+    } else if (v.kind == CellValue::Kind::real) {
+        *out << v.real;
+    } else {
+        *out << '"' << v.text << '"';
+    }
+    *out << ")";
+}
+
+} // namespace kw
+
+namespace {
+
+using kw::CellValue;
+using kw::ValueTable;
+using kwtest::CalcProbe;
+using kwtest::HeadlessOffice;
+using namespace std::chrono_literals;
+
+class OfficeEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        try {
+            office = std::make_unique<HeadlessOffice>();
+        } catch (const std::exception& e) {
+            FAIL() << e.what();
+        }
+    }
+    void TearDown() override { office.reset(); }
+
+    static inline std::unique_ptr<HeadlessOffice> office;
+};
+
+// The message of the kw::Failure that `fn` throws; "" when it throws none. Anything else
+// thrown is a fault of the link, reported as such.
+template <class Fn> std::string failure(Fn fn) {
+    try {
+        fn();
+    } catch (const kw::Failure& f) {
+        return f.message();
+    } catch (const std::exception& e) {
+        return std::string("not a kw::Failure: ") + e.what();
+    } catch (...) {
+        return "not a kw::Failure";
+    }
+    return {};
+}
+
+double secondssince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+using Names = std::vector<std::string>;
+
+// Each test starts with an office without documents and a link of its own.
+class Calc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OfficeEnvironment::office) << "no office to test against";
+        try {
+            probe = std::make_unique<CalcProbe>(OfficeEnvironment::office->pipe());
+            probe->closeall();
+        } catch (const std::exception& e) {
+            FAIL() << "the office no longer answers: " << e.what();
+        }
+        link = kw::uno::makecalclink(OfficeEnvironment::office->pipe());
+    }
+
+    // A new book through the link; its title.
+    std::string newbook() {
+        link->newbook();
+        const auto books = link->listbooks();
+        return books.names.at(static_cast<std::size_t>(books.active));
+    }
+
+    std::unique_ptr<CalcProbe> probe;
+    std::unique_ptr<kw::SpreadsheetLink> link;
+};
+
+TEST_F(Calc, BooksAndSheetsAreListedCreatedAndSelected) {
+    EXPECT_TRUE(link->listbooks().names.empty());
+    EXPECT_EQ(link->listbooks().active, -1);
+    EXPECT_TRUE(link->listsheets().names.empty());
+    EXPECT_NE(failure([&] { link->readrange(1, 1, 1, 1); }).find("no spreadsheet document"),
+              std::string::npos);
+
+    const std::string first = newbook();
+    const std::string second = newbook();
+    auto books = link->listbooks();
+    EXPECT_EQ(books.names, probe->titles());
+    EXPECT_EQ(books.names, (Names{first, second}));
+    EXPECT_EQ(books.active, 1);
+    EXPECT_FALSE(probe->visible(second)) << "a headless office gets hidden documents";
+
+    EXPECT_EQ(link->listsheets().names, Names{"Sheet1"});
+    EXPECT_EQ(link->newsheet(std::nullopt), "Sheet2"); // before the active sheet
+    EXPECT_EQ(probe->sheets(second), (Names{"Sheet2", "Sheet1"}));
+    EXPECT_EQ(probe->activesheet(second), "Sheet2");
+    EXPECT_EQ(link->appendsheet("Data"), "Data");
+    EXPECT_EQ(probe->activesheet(second), "Data");
+    EXPECT_EQ(link->newsheet("Front"), "Front");
+    EXPECT_EQ(link->appendsheet(std::nullopt), "Sheet5");
+    EXPECT_EQ(probe->sheets(second), (Names{"Sheet2", "Sheet1", "Front", "Data", "Sheet5"}));
+    auto sheets = link->listsheets();
+    EXPECT_EQ(sheets.names, probe->sheets(second));
+    EXPECT_EQ(sheets.active, 4);
+
+    link->selectsheet("sheet1"); // letter case does not matter
+    EXPECT_EQ(probe->activesheet(second), "Sheet1");
+    EXPECT_EQ(link->listsheets().active, 1);
+
+    EXPECT_EQ(failure([&] { link->newsheet("DATA"); }),
+              "the document '" + second + "' already has a sheet named 'DATA'");
+    EXPECT_EQ(failure([&] { link->appendsheet("a:b"); }).find("'a:b' cannot name a sheet"), 0U);
+    EXPECT_EQ(probe->sheets(second).size(), 5U);
+    EXPECT_EQ(failure([&] { link->selectsheet("Missing"); }),
+              "the document '" + second + "' has no sheet named 'Missing'");
+    EXPECT_EQ(failure([&] { link->selectbook("No such book"); }),
+              "there is no open spreadsheet document named 'No such book' in LibreOffice Calc");
+
+    link->selectbook(first);
+    books = link->listbooks();
+    EXPECT_EQ(books.active, 0);
+    EXPECT_EQ(link->listsheets().names, Names{"Sheet1"});
+    link->selectbook(second); // each book keeps its own active sheet
+    EXPECT_EQ(link->listsheets().active, 1);
+}
+
+TEST_F(Calc, BlocksComeFromTheSelectedBookAndSheet) {
+    const std::string first = newbook();
+    const std::string second = newbook();
+    link->appendsheet("Data");
+    probe->put(first, "Sheet1", 3, 2, CalcProbe::txt("first book"));
+    probe->put(second, "Sheet1", 3, 2, CalcProbe::txt("second book"));
+    probe->put(second, "Data", 3, 2, CalcProbe::txt("data sheet"));
+
+    EXPECT_EQ(link->readrange(3, 3, 2, 2).at(0, 0), CellValue::maketext("data sheet"));
+    link->selectsheet("Sheet1");
+    EXPECT_EQ(link->readrange(3, 3, 2, 2).at(0, 0), CellValue::maketext("second book"));
+    link->selectbook(first);
+    EXPECT_EQ(link->readrange(3, 3, 2, 2).at(0, 0), CellValue::maketext("first book"));
+
+    // A link made afresh finds the book and sheet the office has active.
+    link = kw::uno::makecalclink(OfficeEnvironment::office->pipe());
+    EXPECT_EQ(link->readrange(3, 3, 2, 2).at(0, 0), CellValue::maketext("first book"));
+}
+
+TEST_F(Calc, ReadGivesNumbersTextsEmptyCellsAndErrors) {
+    const std::string book = newbook();
+    const auto put = [&](int col, int row, const CalcProbe::Input& in) {
+        probe->put(book, "Sheet1", col, row, in);
+    };
+    put(1, 1, CalcProbe::txt("group"));
+    put(2, 1, CalcProbe::txt("value"));
+    put(3, 1, CalcProbe::txt("note"));
+    put(1, 2, CalcProbe::num(1));
+    put(2, 2, CalcProbe::num(2.5));
+    put(3, 2, CalcProbe::txt("007"));
+    put(1, 3, CalcProbe::num(2));
+    put(2, 3, CalcProbe::num(-3));
+    put(3, 3, CalcProbe::txt("  "));
+    put(1, 4, CalcProbe::txt("x y"));
+    put(2, 4, CalcProbe::fx("=1/0"));
+    put(2, 5, CalcProbe::fx("=NA()"));
+    put(3, 5, CalcProbe::fx("=2*3"));
+
+    const ValueTable t = link->readrange(1, 3, 1, 5);
+    ASSERT_EQ(t.rows(), 5);
+    ASSERT_EQ(t.cols(), 3);
+    EXPECT_EQ(t.at(0, 0), CellValue::maketext("group"));
+    EXPECT_EQ(t.at(0, 2), CellValue::maketext("note"));
+    EXPECT_EQ(t.at(1, 0), CellValue::makereal(1));
+    EXPECT_EQ(t.at(1, 1), CellValue::makereal(2.5));
+    EXPECT_EQ(t.at(1, 2), CellValue::maketext("007"));
+    EXPECT_EQ(t.at(2, 1), CellValue::makereal(-3));
+    EXPECT_EQ(t.at(2, 2), CellValue::maketext("  "));
+    EXPECT_EQ(t.at(3, 0), CellValue::maketext("x y"));
+    EXPECT_EQ(t.at(3, 1), CellValue::makeerror("#DIV/0!"));
+    EXPECT_EQ(t.at(3, 2), CellValue::makeempty());
+    EXPECT_EQ(t.at(4, 0), CellValue::makeempty());
+    EXPECT_EQ(t.at(4, 1), CellValue::makeerror("#N/A"));
+    EXPECT_EQ(t.at(4, 2), CellValue::makereal(6));
+
+    // An inner block and a single cell: element (0, 0) is the block's first cell.
+    const ValueTable inner = link->readrange(2, 3, 3, 4);
+    ASSERT_EQ(inner.rows(), 2);
+    ASSERT_EQ(inner.cols(), 2);
+    EXPECT_EQ(inner.at(0, 0), CellValue::makereal(-3));
+    EXPECT_EQ(inner.at(1, 1), CellValue::makeempty());
+    const ValueTable one = link->readrange(3, 3, 2, 2);
+    ASSERT_EQ(one.rows(), 1);
+    ASSERT_EQ(one.cols(), 1);
+    EXPECT_EQ(one.at(0, 0), CellValue::maketext("007"));
+}
+
+TEST_F(Calc, WriteReplacesTheBlockAndGivesItTheNumberFormat) {
+    const std::string book = newbook();
+    probe->put(book, "Sheet1", 2, 5, CalcProbe::txt("old"));
+    probe->put(book, "Sheet1", 3, 6, CalcProbe::num(9));
+    probe->put(book, "Sheet1", 3, 7, CalcProbe::fx("=1+1"));
+    probe->put(book, "Sheet1", 4, 5, CalcProbe::txt("right of it"));
+    probe->put(book, "Sheet1", 2, 4, CalcProbe::txt("above it"));
+
+    ValueTable t(3, 2);
+    t.at(0, 0) = CellValue::makeinteger(12);
+    t.at(0, 1) = CellValue::makereal(2.5);
+    t.at(1, 0) = CellValue::maketext(" NS ");
+    t.at(1, 1) = CellValue::makeempty();
+    t.at(2, 0) = CellValue::makereal(-0.125);
+    t.at(2, 1) = CellValue::maketext("a b");
+    link->useactivesheet();
+    link->writerange(2, 3, 5, 7, t, '.');
+
+    struct Expected {
+        int col, row;
+        std::string type;
+        std::string shown;
+    };
+    for (const Expected& e : {Expected{2, 5, "value", "12.000"}, Expected{3, 5, "value", "2.500"},
+                              Expected{2, 6, "text", " NS "}, Expected{3, 6, "empty", ""},
+                              Expected{2, 7, "value", "-0.125"}, Expected{3, 7, "text", "a b"}}) {
+        const CalcProbe::Cell cell = probe->cell(book, "Sheet1", e.col, e.row);
+        EXPECT_EQ(cell.type, e.type) << kw::colletters(e.col) << e.row;
+        EXPECT_EQ(cell.text, e.shown) << kw::colletters(e.col) << e.row;
+        EXPECT_EQ(cell.format, "0.000") << kw::colletters(e.col) << e.row;
+    }
+    EXPECT_DOUBLE_EQ(probe->cell(book, "Sheet1", 2, 7).value, -0.125);
+    // Around the block nothing changes.
+    for (const auto& [col, row] : {std::pair{4, 5}, std::pair{2, 4}}) {
+        const CalcProbe::Cell cell = probe->cell(book, "Sheet1", col, row);
+        EXPECT_EQ(cell.type, "text");
+        EXPECT_EQ(cell.format, "General");
+    }
+
+    const ValueTable back = link->readrange(2, 3, 5, 7);
+    EXPECT_EQ(back.at(0, 0), CellValue::makereal(12));
+    EXPECT_EQ(back.at(1, 0), CellValue::maketext(" NS "));
+    EXPECT_EQ(back.at(1, 1), CellValue::makeempty());
+    EXPECT_EQ(back.at(2, 1), CellValue::maketext("a b"));
+
+    // With a comma as decimal mark the format has a comma too.
+    ValueTable comma(1, 1);
+    comma.at(0, 0) = CellValue::makereal(2.5);
+    link->writerange(6, 6, 1, 1, comma, ',');
+    const CalcProbe::Cell cell = probe->cell(book, "Sheet1", 6, 1);
+    EXPECT_EQ(cell.format, "0,000");
+    EXPECT_EQ(cell.text, "2,500");
+}
+
+TEST_F(Calc, BlocksOutsideTheSheetOrBackwardsAreRefused) {
+    const std::string book = newbook();
+    const int columns = probe->columns(book, "Sheet1");
+    const int rows = probe->rows(book, "Sheet1");
+    ASSERT_GT(columns, 2);
+
+    EXPECT_EQ(link->readrange(columns, columns, rows, rows).at(0, 0), CellValue::makeempty());
+    EXPECT_NE(failure([&] {
+                  link->readrange(columns, columns + 1, 1, 1);
+              }).find("reaches past the last column of the sheet"),
+              std::string::npos);
+    EXPECT_NE(failure([&] {
+                  link->readrange(1, 1, rows, rows + 1);
+              }).find("reaches past the last row of the sheet"),
+              std::string::npos);
+    EXPECT_EQ(failure([&] { link->readrange(3, 2, 1, 1); }),
+              "the last column (B) comes before the first (C)");
+    EXPECT_EQ(failure([&] { link->readrange(1, 1, 5, 4); }),
+              "the last row (4) comes before the first (5)");
+
+    // Refused before anything is written or formatted.
+    ValueTable three(1, 3);
+    three.at(0, 0) = CellValue::maketext("x");
+    EXPECT_NE(failure([&] {
+                  link->writerange(columns - 1, columns + 1, 1, 1, three, '.');
+              }).find("reaches past the last column"),
+              std::string::npos);
+    const CalcProbe::Cell untouched = probe->cell(book, "Sheet1", columns - 1, 1);
+    EXPECT_EQ(untouched.type, "empty");
+    EXPECT_EQ(untouched.format, "General");
+    EXPECT_EQ(failure([&] { link->writerange(1, 2, 1, 2, three, '.'); }),
+              "a table of 1 rows and 3 columns does not fit a block of 2 rows and 2 columns");
+}
+
+TEST_F(Calc, SessionReadsCalculatesAndSavesThroughTheLink) {
+    const std::string book = newbook();
+    probe->put(book, "Sheet1", 1, 1, CalcProbe::txt("group"));
+    probe->put(book, "Sheet1", 2, 1, CalcProbe::txt("score"));
+    const double scores[] = {1.5, 2, 3, 2.5, 10, 11, 12, 13, 20, 21, 22, 23};
+    for (int i = 0; i < 12; ++i) {
+        probe->put(book, "Sheet1", 1, i + 2, CalcProbe::num(1 + i / 4));
+        probe->put(book, "Sheet1", 2, i + 2, CalcProbe::num(scores[i]));
+    }
+
+    kw::Session s;
+    s.readspreadsheet(*link, {"Sheet1", "A", "B", "1", "13", "-99"});
+    EXPECT_EQ(s.variables(), (Names{"group", "score"}));
+    EXPECT_EQ(s.table().ncases(), 12);
+    s.pickgroup(0);
+    s.picktest(1);
+    s.calculate();
+    ASSERT_EQ(s.values().ngroups, 3);
+    ASSERT_LT(s.values().pvalue, 0.05); // so the comparison table is written too
+
+    s.savetospreadsheet(*link, {false, book, true, "", "B", "3"});
+    EXPECT_EQ(probe->sheets(book), (Names{"Sheet1", "Sheet2"}));
+    EXPECT_EQ(probe->activesheet(book), "Sheet2");
+    const auto text = [&](int col, int row) { return probe->cell(book, "Sheet2", col, row).text; };
+    EXPECT_EQ(text(2, 3), "KRUSKAL WALLIS NONPARAMETRIC ANOVA");
+    EXPECT_EQ(text(7, 3), "version:10.3");
+    EXPECT_EQ(text(2, 4), "OVERALL TEST RESULTS");
+    EXPECT_EQ(text(2, 6), "group: group");
+    EXPECT_EQ(text(2, 9), "df: 2");
+    EXPECT_EQ(text(2, 12), "MULTIPLE COMPARISON OF GROUPS ");
+    // The block is k + 13 = 16 rows by 6 columns at B3: through G18, nothing beyond.
+    EXPECT_EQ(probe->cell(book, "Sheet2", 7, 18).format, "0.000");
+    EXPECT_EQ(probe->cell(book, "Sheet2", 8, 18).format, "General");
+    EXPECT_EQ(probe->cell(book, "Sheet2", 2, 19).format, "General");
+    const ValueTable block = link->readrange(2, 7, 3, 18);
+    EXPECT_EQ(block.at(0, 0), CellValue::maketext("KRUSKAL WALLIS NONPARAMETRIC ANOVA"));
+
+    // The counts go to a new sheet before the active one, and the link lets go afterwards.
+    s.countstospreadsheet(*link);
+    EXPECT_EQ(probe->sheets(book), (Names{"Sheet1", "Sheet3", "Sheet2"}));
+    EXPECT_EQ(probe->cell(book, "Sheet3", 1, 1).format, "0.000");
+    const auto sheets = link->listsheets(); // connects again
+    EXPECT_EQ(sheets.names.at(static_cast<std::size_t>(sheets.active)), "Sheet3");
+}
+
+TEST(CalcConnection, NoOfficeListeningSaysHowToStartOne) {
+    const std::string pipe = kwtest::unusedpipe();
+    const std::string expected =
+        "No LibreOffice Calc accepts the program's connection (pipe '" + pipe +
+        "'). Start Calc with: soffice --calc \"--accept=pipe,name=" + pipe +
+        ";urp;StarOffice.ComponentContext\" (with Calc already open, the same command makes it "
+        "accept)";
+    const auto start = std::chrono::steady_clock::now();
+    const auto link = kw::uno::makecalclink(pipe);
+    EXPECT_EQ(failure([&] { link->listbooks(); }), expected);
+    EXPECT_EQ(failure([&] { link->listsheets(); }), expected);
+    EXPECT_EQ(failure([&] { link->newbook(); }), expected);
+    EXPECT_EQ(failure([&] { link->selectsheet("Sheet1"); }), expected);
+    EXPECT_EQ(failure([&] { link->readrange(1, 1, 1, 1); }), expected);
+    EXPECT_LT(secondssince(start), 5.0);
+
+    EXPECT_NE(failure([&] {
+                  kw::uno::makecalclink("two;parts")->listbooks();
+              }).find("cannot name the pipe"),
+              std::string::npos);
+
+    ::setenv("KW_OFFICE_PIPE", "elsewhere", 1);
+    EXPECT_EQ(kw::uno::defaultpipe(), "elsewhere");
+    ::unsetenv("KW_OFFICE_PIPE");
+    EXPECT_EQ(kw::uno::defaultpipe(), "kruskalwallis");
+}
+
+// The environment variable `name` set to `value` (or removed, for nullptr) while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// soffice run by startaccepting finds the running office through the profile under HOME and
+// hands it the accept string; it then answers on the new pipe too.
+TEST(CalcConnection, StartAcceptingMakesTheRunningOfficeAcceptThePipe) {
+    HeadlessOffice office(HeadlessOffice::Profile::home);
+    const std::string pipe = kwtest::unusedpipe();
+    office.adopt(pipe);
+    std::string message;
+    bool started = false;
+    {
+        const std::string home = office.home();
+        const ScopedEnv sethome("HOME", home.c_str());
+        // Should the hand-over fail, no window may open on the tester's screen.
+        const ScopedEnv nodisplay("DISPLAY", nullptr);
+        const ScopedEnv nowayland("WAYLAND_DISPLAY", nullptr);
+        started = kw::uno::startaccepting(pipe, message);
+    }
+    ASSERT_TRUE(started) << message;
+    EXPECT_NE(message.find("pipe '" + pipe + "'"), std::string::npos);
+
+    const auto link = kw::uno::makecalclink(pipe);
+    std::string last;
+    const auto start = std::chrono::steady_clock::now();
+    do {
+        std::this_thread::sleep_for(100ms);
+        last = failure([&] { link->listbooks(); });
+    } while (!last.empty() && secondssince(start) < 20);
+    EXPECT_EQ(last, "");
+}
+
+// An office of its own, since it is frozen and then killed.
+TEST(CalcConnection, FrozenThenKilledOfficeGivesClearFailuresWithoutHanging) {
+    HeadlessOffice office;
+    const auto link = kw::uno::makecalclink(office.pipe(), 1500ms);
+    link->newbook();
+    ASSERT_EQ(link->listbooks().names.size(), 1U);
+
+    office.freeze();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(failure([&] { link->listbooks(); }),
+              "LibreOffice Calc does not answer (waited 1.5 s): it may be busy with a dialog or "
+              "frozen");
+    EXPECT_GE(secondssince(start), 1.4);
+    EXPECT_LT(secondssince(start), 5.0);
+    start = std::chrono::steady_clock::now();
+    EXPECT_NE(failure([&] { link->listsheets(); }).find("has not yet answered an earlier request"),
+              std::string::npos);
+    EXPECT_LT(secondssince(start), 0.5);
+
+    office.thaw();
+    link->disconnect();
+    EXPECT_EQ(link->listbooks().names.size(), 1U);
+
+    office.kill();
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(failure([&] {
+                  link->listbooks();
+              }).rfind("the connection to LibreOffice Calc was lost: ", 0),
+              0U);
+    EXPECT_LT(secondssince(start), 1.0);
+    // The next call tries afresh and finds nothing listening.
+    EXPECT_EQ(failure([&] { link->listbooks(); }).rfind("No LibreOffice Calc accepts", 0), 0U);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new OfficeEnvironment); // gtest owns it
+    return RUN_ALL_TESTS();
+}
