@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace kw {
 
@@ -348,6 +350,70 @@ TEST_F(Calc, SessionReadsCalculatesAndSavesThroughTheLink) {
     EXPECT_EQ(probe->cell(book, "Sheet3", 1, 1).format, "0.000");
     const auto sheets = link->listsheets(); // connects again
     EXPECT_EQ(sheets.names.at(static_cast<std::size_t>(sheets.active)), "Sheet3");
+}
+
+// Each example read from its text file and from a Calc sheet holding the same data (numbers
+// as numbers, texts as texts, the missing-value code -99 as empty cells) gives the same report.
+TEST_F(Calc, ExamplesReadFromASheetGiveTheReportOfTheirTextFile) {
+    struct Example {
+        const char* file;
+        const char* group;
+        const char* test;
+    };
+    for (const Example& e : {Example{"plantgrowth.txt", "group", "weight"},
+                             Example{"insectsprays.txt", "spray", "count"},
+                             Example{"airquality.txt", "Month", "Ozone"}}) {
+        SCOPED_TRACE(e.file);
+        const auto position = [](const kw::Session& s, const std::string& name) {
+            const auto& names = s.variables();
+            return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+        };
+        const auto analyse = [&](kw::Session& s) {
+            s.setmissing("-99");
+            s.pickgroup(position(s, e.group));
+            s.picktest(position(s, e.test));
+            s.calculate();
+            return s.report();
+        };
+        kw::Session fromfile;
+        fromfile.openfile(std::string(KW_EXAMPLES_DIR) + "/" + e.file);
+        const kw::DataTable& table = fromfile.table();
+        const int nvars = static_cast<int>(fromfile.variables().size());
+        const int ncases = table.ncases();
+
+        const std::string book = newbook();
+        std::vector<std::vector<CalcProbe::Input>> rows(ncases + 1);
+        for (int v = 0; v < nvars; ++v) {
+            rows[0].push_back(CalcProbe::txt(fromfile.variables()[v]));
+        }
+        for (int c = 0; c < ncases; ++c) {
+            for (int v = 0; v < nvars; ++v) {
+                const std::string text(table.value(v + 1, c + 1));
+                char* end = nullptr;
+                const double number = std::strtod(text.c_str(), &end);
+                if (text == "-99") {
+                    rows[c + 1].push_back(CalcProbe::txt("")); // left empty
+                } else if (!text.empty() && *end == '\0') {
+                    rows[c + 1].push_back(CalcProbe::num(number));
+                } else {
+                    rows[c + 1].push_back(CalcProbe::txt(text));
+                }
+            }
+        }
+        for (int r = 0; r <= ncases; ++r) {
+            for (int v = 0; v < nvars; ++v) {
+                if (rows[r][v].kind != CalcProbe::Input::Kind::text || !rows[r][v].text.empty()) {
+                    probe->put(book, "Sheet1", v + 1, r + 1, rows[r][v]);
+                }
+            }
+        }
+
+        kw::Session fromsheet;
+        fromsheet.readspreadsheet(
+            *link, {"Sheet1", "A", kw::colletters(nvars), "1", std::to_string(ncases + 1), "-99"});
+        ASSERT_EQ(fromsheet.variables(), fromfile.variables());
+        EXPECT_EQ(analyse(fromsheet), analyse(fromfile));
+    }
 }
 
 TEST(CalcConnection, NoOfficeListeningSaysHowToStartOne) {
