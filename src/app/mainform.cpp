@@ -880,7 +880,11 @@ void Tmainform::selchoiceChange(int position) {
 void Tmainform::addselectClick() {
     const int value = valuechoice_->currentIndex();
     std::optional<std::string> text;
-    if (value >= 0) {
+    const auto& values = session_->valuelist();
+    if (value >= 0 && static_cast<std::size_t>(value) < values.size() &&
+        qtext(values[static_cast<std::size_t>(value)]) == valuechoice_->itemText(value)) {
+        text = values[static_cast<std::size_t>(value)]; // the bytes as read, also if not UTF-8
+    } else if (value >= 0) {
         text = bytes(valuechoice_->itemText(value));
     }
     try {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kw {
 
@@ -40,6 +41,10 @@ public:
 inline constexpr int helpvariables = 5; // "Grouping  and Test variables"
 inline constexpr int helpselection = 6; // "Define Selection"
 inline constexpr int helpexcelsave = 9; // "Save to Excel file"
+
+// A value quoted for a message: 'text', or for a value longer than 200 bytes its first 60
+// and its length ('1234...' (52428800 characters)), so that no message grows with the data.
+std::string quotedvalue(std::string_view text);
 
 Failure notrealfailure(std::string_view text);    // "'x' is not a valid floating point value"
 Failure notintegerfailure(std::string_view text); // "'x' is not a valid integer value"

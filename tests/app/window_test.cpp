@@ -193,6 +193,7 @@ private slots:
     void versionSettingRoundTrip();
     void helpWindowPages();
     void badInputLeavesWindowUsable();
+    void bytesThatAreNotUtf8();
     void closeWhileCalculating();
     void readFromSpreadsheet();
     void spreadsheetNotRunning();
@@ -851,6 +852,34 @@ void WindowTest::helpWindowPages() {
     // Closing these dialogs does not run the start steps again.
     QCOMPARE(corner(), QString("input"));
     QCOMPARE(items("groupchoice"), QStringList({"group", "weight"}));
+}
+
+// Names and values that are not UTF-8 are shown with replacement characters, and a condition
+// picked from the value list selects the cases holding the bytes as read.
+void WindowTest::bytesThatAreNotUtf8() {
+    QVERIFY(start());
+    const QString path = dir_->filePath("bytes.txt");
+    static const char bytes[] = "g\xff x\r\na\xc3( 1\r\nb 2\r\na\xc3( 3\r\nb 4\r\na\xc3( 5\r\n"
+                                "b 6\r\na\xc3( 7\r\n";
+    QVERIFY(writefile(path, QByteArray(bytes, sizeof bytes - 1)));
+    read(path);
+    const QString replacement(QChar::ReplacementCharacter);
+    QCOMPARE(names(), QStringList({"g" + replacement, "x"}));
+    QCOMPARE(value(1, 1), "a" + replacement + "(");
+    pick("groupchoice", "g" + replacement);
+    pick("testchoice", "x");
+    addcondition("g" + replacement, 0, "a" + replacement + "(");
+    calculate();
+    QCOMPARE(shown(), QStringList{"ERROR: all cases in one group"}); // the four 'a' cases
+    child<QPushButton>("clearselect")->click();
+    addcondition("g" + replacement, 1, "a" + replacement + "(");
+    addcondition("x", 1, "2");
+    calculate();
+    QCOMPARE(shown(), QStringList{"ERROR: all cases in one group"}); // 'b' 4 and 6
+    child<QPushButton>("clearselect")->click();
+    calculate();
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(w_->session().values().ntotal, 7);
 }
 
 void WindowTest::badInputLeavesWindowUsable() {

@@ -3,9 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -148,9 +154,73 @@ TEST_F(SafeFile, BareNameGoesToTheWorkingFolder) {
     EXPECT_EQ(entries(dir_), (Names{"bare.txt"}));
 }
 
+// The message of a failure, or "" when `write` succeeds.
+template <typename Write> std::string failureof(Write&& write) {
+    try {
+        write();
+    } catch (const kw::Failure& f) {
+        return f.what();
+    }
+    return "";
+}
+
+// A disk that fills up while the file is written: the size limit of the process stands in for
+// it (the write fails as on a full disk, with EFBIG instead of ENOSPC).
+TEST_F(SafeFile, DiskFullWhileWritingLeavesTheOldFile) {
+    const fs::path target = dir_ / "report.txt";
+    writebytes(target, oldbytes);
+    struct rlimit previous {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldhandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = previous;
+    limit.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const std::string big(1 << 20, 'x');
+    const std::string message =
+        failureof([&] { kw::writefilesafely(target.string(), writing(big)); });
+    const std::string fresh =
+        failureof([&] { kw::writefilesafely((dir_ / "fresh.txt").string(), writing(big)); });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldhandler);
+
+    EXPECT_EQ(message, "cannot write the file " + target.string() + ": " + std::strerror(EFBIG));
+    EXPECT_NE(fresh.find(std::strerror(EFBIG)), std::string::npos);
+    EXPECT_EQ(readbytes(target), oldbytes);
+    EXPECT_EQ(entries(dir_), (Names{"report.txt"})); // no temporary file, no fresh.txt
+}
+
+// Folders the program may not write into: one of the kernel's (refused even to root) and,
+// when the tests do not run as root, a folder without write permission.
+TEST_F(SafeFile, UnwritableFolderIsAFailure) {
+    EXPECT_NE(failureof([] { kw::writefilesafely("/proc/kwreport.txt", writing("x")); }), "");
+    EXPECT_FALSE(fs::exists("/proc/kwreport.txt"));
+    if (geteuid() == 0) {
+        return; // permissions do not bind root
+    }
+    const fs::path locked = dir_ / "locked";
+    fs::create_directory(locked);
+    writebytes(locked / "report.txt", oldbytes);
+    ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+    const std::string message =
+        failureof([&] { kw::writefilesafely((locked / "report.txt").string(), writing("new")); });
+    chmod(locked.c_str(), 0755);
+    EXPECT_NE(message.find(std::strerror(EACCES)), std::string::npos);
+    EXPECT_EQ(readbytes(locked / "report.txt"), oldbytes);
+    EXPECT_EQ(entries(locked), (Names{"report.txt"}));
+}
+
 } // namespace
 
 namespace {
+
+// A full device is written directly, and its error is reported, not swallowed.
+TEST(SafeFileDevice, FullDeviceReportsTheSystemsMessage) {
+    const std::string message = failureof([] {
+        kw::writefilesafely("/dev/full",
+                            [](std::ostream& out) { out << std::string(1 << 16, 'x'); });
+    });
+    EXPECT_EQ(message, std::string("cannot write the file /dev/full: ") + std::strerror(ENOSPC));
+}
 
 TEST(SafeFileDevice, DeviceIsWrittenNotReplaced) {
     // A device (or pipe) cannot be replaced by a file: it is written directly and stays what
