@@ -32,7 +32,8 @@ QVariant InputModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return {};
     }
-    return qtext(session_.table().value(index.column() + 1, index.row() + 1));
+    const std::string_view text = session_.table().value(index.column() + 1, index.row() + 1);
+    return role == Qt::EditRole ? qtext(text) : qshown(text);
 }
 
 QVariant InputModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -40,7 +41,7 @@ QVariant InputModel::headerData(int section, Qt::Orientation orientation, int ro
         return {};
     }
     if (orientation == Qt::Horizontal) {
-        return section < cols_ ? qtext(session_.table().name(section + 1)) : QVariant();
+        return section < cols_ ? qshown(session_.table().name(section + 1)) : QVariant();
     }
     return section + 1;
 }
@@ -92,7 +93,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const bool fixed = row < fixedrows_ || col < fixedcols_;
     switch (role) {
     case Qt::DisplayRole:
-        return celltext(col, row);
+        return grid_ ? qshown(grid_->cell(col, row)) : QString();
     case Qt::BackgroundRole:
         return fixed ? QVariant(QApplication::palette().button()) : QVariant();
     case Qt::FontRole:

@@ -127,7 +127,7 @@ QStringList texts(const std::vector<std::string>& items) {
     QStringList out;
     out.reserve(static_cast<qsizetype>(items.size()));
     for (const auto& item : items) {
-        out << qtext(item);
+        out << qshown(item);
     }
     return out;
 }
@@ -882,7 +882,7 @@ void Tmainform::addselectClick() {
     std::optional<std::string> text;
     const auto& values = session_->valuelist();
     if (value >= 0 && static_cast<std::size_t>(value) < values.size() &&
-        qtext(values[static_cast<std::size_t>(value)]) == valuechoice_->itemText(value)) {
+        qshown(values[static_cast<std::size_t>(value)]) == valuechoice_->itemText(value)) {
         text = values[static_cast<std::size_t>(value)]; // the bytes as read, also if not UTF-8
     } else if (value >= 0) {
         text = bytes(valuechoice_->itemText(value));
@@ -1019,11 +1019,11 @@ void Tmainform::refreshselection() {
     if (selstrings_->count() != static_cast<int>(lines.size())) {
         selstrings_->clear();
         for (const auto& line : lines) {
-            selstrings_->addItem(qtext(line));
+            selstrings_->addItem(qshown(line));
         }
     } else {
         for (int i = 0; i < selstrings_->count(); ++i) {
-            selstrings_->item(i)->setText(qtext(lines[static_cast<std::size_t>(i)]));
+            selstrings_->item(i)->setText(qshown(lines[static_cast<std::size_t>(i)]));
         }
     }
 }
@@ -1047,8 +1047,8 @@ void Tmainform::refreshresults() {
         view->verticalHeader()->setMinimumWidth(view->fontMetrics().horizontalAdvance(text) + 12);
     }
     const OutputLabels& labels = session_->labels();
-    groupvar_->setText(qtext(labels.groupvar));
-    testvar_->setText(qtext(labels.testvar));
+    groupvar_->setText(qshown(labels.groupvar));
+    testvar_->setText(qshown(labels.testvar));
     chival_->setText(qtext(labels.chival));
     dfnr_->setText(qtext(labels.dfnr));
     pval_->setText(qtext(labels.pval));

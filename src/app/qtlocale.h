@@ -15,6 +15,10 @@ namespace kw::app {
 QString qtext(std::string_view bytes);
 std::string bytes(const QString& text);
 
+// A text for a cell or a header: as qtext, but a text of more than 10,000 bytes shows only its
+// beginning and its length, so that a huge value cannot stall the painting of a grid.
+QString qshown(std::string_view bytes);
+
 // The user's locale: its decimal mark, and its text order with letter case ignored.
 class QtCollation final : public Collation {
 public:

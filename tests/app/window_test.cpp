@@ -194,6 +194,7 @@ private slots:
     void helpWindowPages();
     void badInputLeavesWindowUsable();
     void bytesThatAreNotUtf8();
+    void hugeValueIsShownShort();
     void closeWhileCalculating();
     void readFromSpreadsheet();
     void spreadsheetNotRunning();
@@ -880,6 +881,25 @@ void WindowTest::bytesThatAreNotUtf8() {
     calculate();
     QCOMPARE(shown(), QStringList());
     QCOMPARE(w_->session().values().ntotal, 7);
+}
+
+// A value of 50,000 characters shows its beginning and its length in the grid and the value
+// list, and a condition picked from the list still holds the whole value.
+void WindowTest::hugeValueIsShownShort() {
+    QVERIFY(start());
+    const QByteArray huge(50000, '7');
+    const QString path = dir_->filePath("huge.txt");
+    QVERIFY(writefile(path, "g x\r\na " + huge + "\r\nb 2\r\na 3\r\nb 4\r\n"));
+    read(path);
+    const QString shown = QString(1000, '7') + "... (50000 characters)";
+    QCOMPARE(value(2, 1), shown);
+    QCOMPARE(input()->index(0, 1).data(Qt::EditRole).toString().size(), 50000);
+    pick("groupchoice", "g");
+    pick("testchoice", "x");
+    addcondition("x", 1, shown);
+    QCOMPARE(w_->session().conditions().lines().size(), std::size_t{1});
+    calculate();
+    QCOMPARE(w_->session().values().ntotal, 3);
 }
 
 void WindowTest::badInputLeavesWindowUsable() {
