@@ -582,6 +582,8 @@ TEST(DataSet, ManualInputAndItsSavedFile) {
     EXPECT_EQ(failure([&] { s.manualinput("2", "2.5"); }), "'2.5' is not a valid integer value");
     EXPECT_NE(failure([&] { s.manualinput("1", "5"); }), "");
     EXPECT_NE(failure([&] { s.manualinput("2", "0"); }), "");
+    EXPECT_EQ(failure([&] { s.manualinput("20000", "2147483647"); }),
+              "a table of 20000 variables and 2147483647 cases is more than can be typed in");
     EXPECT_EQ(s.variables().size(), 3u); // refusals change nothing
 
     s.manualinput("2", "2");
