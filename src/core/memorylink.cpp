@@ -178,10 +178,13 @@ void MemoryLink::writerange(int c1, int c2, int r1, int r2, const ValueTable& ta
         throw Failure::plain("the table does not have the block's shape");
     }
     Sheet& s = activesheet();
-    for (int r = r1; r <= r2; ++r) {
-        for (int c = c1; c <= c2; ++c) {
+    // By offsets into the block: a counter that ran to r2 would overflow past the last row.
+    for (int i = 0; i < table.rows(); ++i) {
+        const int r = r1 + i;
+        for (int j = 0; j < table.cols(); ++j) {
+            const int c = c1 + j;
             s.formats[{r, c}] = std::string("0") + decimal + "000";
-            const CellValue& v = table.at(r - r1, c - c1);
+            const CellValue& v = table.at(i, j);
             if (v.kind == CellValue::Kind::empty) {
                 s.cells.erase({r, c});
             } else {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <future>
+#include <limits>
 #include <sstream>
 
 namespace kw {
@@ -20,6 +21,9 @@ namespace {
 constexpr const char* clearedlabel = "-----";
 constexpr const char* initiallabel = "----------";
 constexpr long long maxmanualcells = 200'000'000;
+// The most cells read from a spreadsheet at once (a million cases of 20 variables): a larger
+// block would take gigabytes on its way through the link.
+constexpr long long maxspreadsheetcells = 20'000'000;
 
 bool isletter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -473,6 +477,11 @@ void Session::readspreadsheet(SpreadsheetLink& link, const SheetRange& range) {
         throw Failure::error("the range holds only the row of names: it needs at least one row "
                              "of cases below it");
     }
+    const long long cells = static_cast<long long>(c2 - c1 + 1) * (r2 - r1 + 1);
+    if (cells > maxspreadsheetcells) {
+        throw Failure::error("the range holds " + std::to_string(cells) + " cells: at most " +
+                             std::to_string(maxspreadsheetcells) + " can be read at once");
+    }
     link.selectsheet(range.sheet);
     const ValueTable block = link.readrange(c1, c2, r1, r2);
     if (block.rows() != r2 - r1 + 1 || block.cols() != c2 - c1 + 1) {
@@ -505,6 +514,10 @@ void Session::savetospreadsheet(SpreadsheetLink& link, const SheetTarget& target
     data.date = locale_.date();
     data.mulcompgrid = mulcompgrid_.get();
     const ValueTable block = resultsblock(data, locale_.decimal);
+    if (r0 > std::numeric_limits<int>::max() - (block.rows() - 1)) {
+        throw Failure::error("the results block does not fit on a sheet below row " +
+                             std::to_string(r0));
+    }
     if (target.newbook) {
         link.newbook();
     } else {
@@ -516,7 +529,8 @@ void Session::savetospreadsheet(SpreadsheetLink& link, const SheetTarget& target
         link.selectsheet(target.sheet);
     }
     link.useactivesheet();
-    link.writerange(c0, c0 + block.cols() - 1, r0, r0 + block.rows() - 1, block, locale_.decimal);
+    link.writerange(c0, c0 + (block.cols() - 1), r0, r0 + (block.rows() - 1), block,
+                    locale_.decimal);
 }
 
 void Session::countstospreadsheet(SpreadsheetLink& link) const {

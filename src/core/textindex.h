@@ -18,7 +18,8 @@ public:
         // back to the bytes of the first one met, which may lie anywhere.
         const bool isshort = text.size() <= 8;
         std::uint64_t word = 0;
-        if (isshort) {
+        // An empty view may have no data at all, and memcpy must not see a null pointer.
+        if (isshort && !text.empty()) {
             std::memcpy(&word, text.data(), text.size());
         }
         const std::uint64_t h =

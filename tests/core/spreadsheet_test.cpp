@@ -127,6 +127,8 @@ TEST(SpreadsheetRead, RefusalsLeaveTheDataAlone) {
         {{"nosuch", "B", "C", "5", "11", "-99"}, "the book 'data.ods' has no sheet named 'nosuch'"},
         {{"data", "IV", "IW", "5", "11", "-99"},
          "the block reaches past the last column or row of the sheet"},
+        {{"data", "A", "ZZ", "1", "1048576", "-99"},
+         "the range holds 736100352 cells: at most 20000000 can be read at once"},
     };
     link.maxcolumns = 256;
     for (const auto& [range, message] : bad) {
@@ -240,6 +242,31 @@ TEST(SpreadsheetSave, BooksSheetsAndRefusals) {
                   none.savetospreadsheet(link, {true, "", true, "", "A", "1"});
               }),
               "there are no results to save yet: press calculate first");
+}
+
+TEST(SpreadsheetSave, BlockBelowTheLastRowNumberIsRefusedBeforeAnythingIsCreated) {
+    // A block of 15 rows ends 14 rows below where it starts: from row 2147483634 on it would
+    // end past the largest row number, and is refused instead of the sum wrapping around.
+    // (The in-memory sheet is as tall as there are row numbers.)
+    Session s = calculated("g x\n1 1\n1 2\n2 3\n2 4\n");
+    MemoryLink link;
+    link.addbook("a.ods");
+    link.maxrows = 2147483647;
+    for (const char* row : {"2147483647", "2147483634"}) {
+        EXPECT_EQ(failure([&] {
+                      s.savetospreadsheet(link, {true, "", true, "", "A", row});
+                  }),
+                  std::string("the results block does not fit on a sheet below row ") + row);
+    }
+    EXPECT_EQ(link.books.size(), 1u);
+    EXPECT_EQ(link.books[0].sheets.size(), 1u);
+    // One row higher it ends on the last row number itself.
+    s.savetospreadsheet(link, {false, "a.ods", false, "Sheet1", "A", "2147483633"});
+    const auto& sheet = link.books[0].sheets[0];
+    EXPECT_EQ(sheet.cells.at({2147483633, 1}),
+              CellValue::maketext("KRUSKAL WALLIS NONPARAMETRIC ANOVA"));
+    EXPECT_EQ(sheet.formats.size(), 15u * 6u);
+    EXPECT_EQ(sheet.formats.count({2147483647, 6}), 1u);
 }
 
 TEST(SpreadsheetSave, MoreThan250GroupsCannotBeSaved) {

@@ -1,0 +1,342 @@
+// A whole analysis through the session: a data file, then the user's actions as lines of a
+// small script, then the calculation, its report and its grids. The input is the file's text,
+// optionally followed by a line "%%" and one action per line:
+//
+//   g N / t N / s N   pick grouping / test / selection variable at chooser position N
+//   m t / m n         treat the grouping variable as texts / numbers
+//   a TEXT            alpha text            x TEXT       missing-value code
+//   c SEL OP [VALUE]  add a condition (no VALUE: none chosen)
+//   v SEL OP I        add a condition with item I of the value list
+//   r I               remove condition I    k            calculate
+//   o m / o g         sort the comparison by median / grouping value
+//   e COL ROW TEXT    edit a cell           l            load the file again
+//   f                 open the file from disk
+//   b / n             begin / cancel "read data from text file"
+//   z N               stop (Cancelled) at the N-th progress check from now on
+//   d                 the locale's decimal mark is the comma         } wherever they
+//   q                 a collation that compares first letters only  } stand in the
+//   w s / w t         rank by sorting / by distinct texts (KW_RANK) } script
+//
+// Without "%%" the first variable is the grouping and the second the test variable. The
+// script always ends with a calculation. Failures are the program's answers; anything else
+// escaping, a crash, a sanitizer report or a broken property of the results is a finding.
+
+#include "failure.h"
+#include "feedback.h"
+#include "fuzzcheck.h"
+#include "grid.h"
+#include "session.h"
+#include "spreadsheet.h"
+#include "textreader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Reads a whole number, saturated to the range of int; anything else is 0.
+int number(std::string_view text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    long long value = 0;
+    for (std::size_t i = negative ? 1 : 0; i < text.size() && text[i] >= '0' && text[i] <= '9';
+         ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
+    }
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+
+// Splits off the first blank-separated word of `rest`; false when there is no blank left.
+bool word(std::string_view& rest, std::string_view& out) {
+    const std::size_t blank = rest.find(' ');
+    out = rest.substr(0, blank);
+    rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    return blank != std::string_view::npos;
+}
+
+class Progress final : public kw::Feedback {
+public:
+    void progress(std::string_view, double fraction) override {
+        FUZZ_CHECK(fraction >= 0 && fraction <= 1);
+    }
+    void warning(const kw::Failure& notice) override { FUZZ_CHECK(!notice.message().empty()); }
+    bool cancelled() const override {
+        if (checksleft_ < 0) {
+            return false;
+        }
+        return checksleft_-- == 0;
+    }
+    void stopafter(int checks) { checksleft_ = checks; }
+
+private:
+    mutable long checksleft_ = -1;
+};
+
+// Reads every cell of a grid (a band along its edges when it is large); the rows written at
+// once must hold the cells one by one.
+void touch(const kw::Grid& g) {
+    const int cols = g.cols();
+    const int rows = g.rows();
+    FUZZ_CHECK(cols >= 0 && rows >= 0);
+    const bool whole = static_cast<long long>(cols) * rows <= 20000;
+    auto visit = [&](int r) {
+        std::string row;
+        g.appendrow(r, '\t', row);
+        std::string cells;
+        for (int c = 0; c < cols; ++c) {
+            std::string one;
+            g.appendcell(c, r, one);
+            FUZZ_CHECK(one == g.cell(c, r));
+            cells += one;
+            cells += '\t';
+        }
+        FUZZ_CHECK(row == cells);
+    };
+    for (int r = 0; r < rows; ++r) {
+        if (whole || r < 3 || r >= rows - 3) {
+            visit(r);
+        }
+    }
+    FUZZ_CHECK(g.cell(-1, 0).empty() && g.cell(0, -1).empty());
+    FUZZ_CHECK(g.cell(cols, 0).empty() && g.cell(0, rows).empty());
+}
+
+void inspect(const kw::Session& s) {
+    for (const kw::Grid* g :
+         {&s.groupgrid(), &s.npgrgrid(), &s.rankgrid(), &s.countgrid(), &s.mulcompgrid()}) {
+        touch(*g);
+    }
+    if (!s.hasresults()) {
+        return;
+    }
+    const kw::ResultValues& v = s.values();
+    FUZZ_CHECK(v.ngroups >= 2 && v.ntotal >= v.ngroups && v.dferror == v.ntotal - v.ngroups);
+    FUZZ_CHECK(v.alpha > 0 && v.alpha <= 1);
+    FUZZ_CHECK(std::isfinite(v.chi2) && v.rankvar > 0);
+    FUZZ_CHECK(v.pvalue >= 0 && v.pvalue <= 1);
+    FUZZ_CHECK(s.npgrgrid().cols() == v.ngroups + 1);
+    if (s.mulcompvisible()) {
+        FUZZ_CHECK(s.mulcompgrid().cols() == v.ngroups + 2);
+    }
+    const std::string report = s.report();
+    FUZZ_CHECK(report.find("test: " + s.labels().testvar) != std::string::npos);
+    const kw::Grid& counts = s.countgrid();
+    if (static_cast<long long>(counts.cols()) * counts.rows() <= 20000) {
+        const kw::ValueTable block = kw::countsblock(counts, s.locale().decimal);
+        FUZZ_CHECK(block.rows() == counts.rows() + 1 && block.cols() == counts.cols() + 1);
+    }
+}
+
+// A locale collation coarser than the caseless one: texts that share their first letter
+// (case ignored) are one value of the selection and of the counts.
+class FirstLetterCollation final : public kw::Collation {
+public:
+    int compare(std::string_view a, std::string_view b) const override {
+        const int x = key(a);
+        const int y = key(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    std::uint64_t sortprefix(std::string_view text) const override {
+        return static_cast<std::uint64_t>(key(text));
+    }
+
+private:
+    static int key(std::string_view text) {
+        if (text.empty()) {
+            return 0;
+        }
+        const auto c = static_cast<unsigned char>(text[0]);
+        return 1 + (c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+};
+
+std::string today() {
+    return "1/2/26";
+}
+
+std::string scratchfile() {
+    return (std::filesystem::temp_directory_path() /
+            ("kw-fuzz-calculation-" + std::to_string(getpid()) + ".txt"))
+        .string();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t mark = input.find("\n%%");
+    const std::string text(input.substr(0, mark));
+    std::vector<std::string_view> script;
+    if (mark == std::string_view::npos) {
+        script = {"g 0", "t 1"};
+    } else {
+        std::string_view rest = input.substr(mark + 3);
+        rest = rest.substr(std::min(rest.find('\n'), rest.size())); // the rest of the "%%" line
+        while (!rest.empty()) {
+            rest.remove_prefix(1);
+            const std::size_t end = std::min(rest.find('\n'), rest.size());
+            script.push_back(rest.substr(0, end));
+            rest = rest.substr(end);
+        }
+    }
+    if (script.size() > 64) {
+        script.resize(64);
+    }
+
+    static const FirstLetterCollation firstletter;
+    kw::Locale locale;
+    locale.today = today;
+    const char* rankby = nullptr;
+    for (std::string_view line : script) {
+        if (line == "d") {
+            locale.decimal = ',';
+        } else if (line == "q") {
+            locale.collation = &firstletter;
+        } else if (line == "w s") {
+            rankby = "sort";
+        } else if (line == "w t") {
+            rankby = "texts";
+        }
+    }
+    // No thread of the core runs between inputs: the environment can change here.
+    if (rankby != nullptr) {
+        setenv("KW_RANK", rankby, 1);
+    } else {
+        unsetenv("KW_RANK");
+    }
+    kw::Session s(locale);
+    Progress progress;
+    auto load = [&] { s.loadtable(kw::readtextdata(text)); };
+    int calculations = 0;
+    try {
+        load();
+    } catch (const kw::Failure&) {
+        // Actions on the empty session that remains.
+    }
+
+    for (std::string_view line : script) {
+        if (line.empty()) {
+            continue;
+        }
+        const char op = line[0];
+        std::string_view rest = line.size() > 2 ? line.substr(2) : std::string_view();
+        std::string_view first;
+        std::string_view second;
+        try {
+            switch (op) {
+            case 'g':
+                s.pickgroup(number(rest));
+                break;
+            case 't':
+                s.picktest(number(rest));
+                break;
+            case 's':
+                s.pickselection(number(rest));
+                break;
+            case 'm':
+                s.setgroupmode(rest == "t" ? kw::GroupMode::texts : kw::GroupMode::numbers);
+                break;
+            case 'a':
+                s.setalphatext(std::string(rest));
+                break;
+            case 'x':
+                s.setmissing(std::string(rest));
+                break;
+            case 'c':
+            case 'v': {
+                if (s.conditions().size() >= 20 + calculations) {
+                    break;
+                }
+                word(rest, first);
+                const bool hasvalue = word(rest, second) || op == 'v';
+                std::optional<std::string> value;
+                if (op == 'c' && hasvalue) {
+                    value = std::string(rest);
+                } else if (op == 'v' && !s.valuelist().empty()) {
+                    const auto& items = s.valuelist();
+                    value = items[static_cast<unsigned>(number(rest)) % items.size()];
+                }
+                s.addcondition(number(first), number(second), std::move(value));
+                break;
+            }
+            case 'r':
+                s.removecondition(number(rest));
+                break;
+            case 'k':
+                if (calculations < 4) {
+                    ++calculations;
+                    s.calculate(&progress);
+                }
+                break;
+            case 'o':
+                s.multisort(rest == "m" ? kw::SortBy::median : kw::SortBy::groupvalue);
+                break;
+            case 'e':
+                word(rest, first);
+                word(rest, second);
+                s.editcell(number(first), number(second), rest);
+                break;
+            case 'l':
+                load();
+                break;
+            case 'f': {
+                struct Scratch {
+                    std::string path = scratchfile();
+                    ~Scratch() {
+                        std::error_code ignored;
+                        std::filesystem::remove(path, ignored);
+                    }
+                } file;
+                std::ofstream(file.path, std::ios::binary) << text;
+                s.openfile(file.path, &progress);
+                break;
+            }
+            case 'b':
+                s.beginopen();
+                load();
+                break;
+            case 'n':
+                s.cancelopen();
+                break;
+            case 'z':
+                progress.stopafter(number(rest));
+                break;
+            default:
+                break;
+            }
+        } catch (const kw::Failure&) {
+        } catch (const kw::Cancelled&) {
+        }
+        if (op == 'k' || op == 'o' || op == 'e') {
+            inspect(s);
+        }
+    }
+
+    // The user presses calculate, then sorts the comparison both ways.
+    progress.stopafter(-1);
+    try {
+        s.calculate(&progress);
+    } catch (const kw::Failure&) {
+    }
+    inspect(s);
+    for (kw::SortBy by : {kw::SortBy::median, kw::SortBy::groupvalue}) {
+        try {
+            s.multisort(by);
+        } catch (const kw::Failure&) {
+        }
+        inspect(s);
+    }
+    return 0;
+}

@@ -1,0 +1,288 @@
+// The fields of the spreadsheet dialogs as the core receives them, and the column and value
+// conversions beneath them. The input is lines of text:
+//
+//   options        ',' decimal comma, 'x' no spreadsheet application running, 'f' save the
+//                  results of a fixed data set rather than of the block read, 't' save to a
+//                  sheet with as many rows as there are row numbers
+//   block rows     up to a line "==": cells separated by tabs, each "" (empty), "i" integer,
+//                  "r" real (as strtod reads it), "e" error with its shown text, "t" text,
+//                  or else a text as it stands; put at A1 of the first sheet of "data.ods"
+//   read range     sheet, first column, last column, first row, last row, missing value
+//   save target    flags ('b' new book, 's' new sheet), book, sheet, column, row
+//   more texts     each through colnumber, colletters and typedvalue
+//
+// The dialog fields take any bytes: the window lets only letters or digits through, but the
+// session must not depend on it.
+
+#include "failure.h"
+#include "fuzzcheck.h"
+#include "memorylink.h"
+#include "numbers.h"
+#include "session.h"
+#include "spreadsheet.h"
+#include "textreader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+class Lines {
+public:
+    explicit Lines(std::string_view text) : rest_(text) {}
+    bool done() const { return rest_.empty(); }
+    std::string next() { // "" once all are taken
+        const std::size_t end = rest_.find('\n');
+        std::string line(rest_.substr(0, end));
+        rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
+        return line;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+// A whole number saturated to the range of int; anything else is 0.
+int number(std::string_view text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    long long value = 0;
+    for (std::size_t i = negative ? 1 : 0; i < text.size() && text[i] >= '0' && text[i] <= '9';
+         ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
+    }
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value,
+                                                  std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+
+kw::CellValue cellvalue(std::string_view text) {
+    if (text.empty()) {
+        return kw::CellValue::makeempty();
+    }
+    const std::string body(text.substr(1));
+    switch (text[0]) {
+    case 'i':
+        return kw::CellValue::makeinteger(number(body));
+    case 'r':
+        return kw::CellValue::makereal(std::strtod(body.c_str(), nullptr));
+    case 'e':
+        return kw::CellValue::makeerror(body);
+    case 't':
+        return kw::CellValue::maketext(body);
+    default:
+        return kw::CellValue::maketext(std::string(text));
+    }
+}
+
+bool isletter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    }
+    return text;
+}
+
+// The value a cell written from a text shows, as a number; empty for texts and empty cells.
+std::optional<double> numeric(const kw::CellValue& v) {
+    if (v.kind == kw::CellValue::Kind::integer) {
+        return v.integer;
+    }
+    if (v.kind == kw::CellValue::Kind::real) {
+        return v.real;
+    }
+    return std::nullopt;
+}
+
+// A sheet value turned to text and back: an error is refused, a number keeps the value of
+// its 15-digit form.
+void roundtrip(const kw::CellValue& v, char decimal, int column, int row) {
+    std::string text;
+    try {
+        text = kw::textform(v, decimal, column, row);
+    } catch (const kw::Failure& f) {
+        FUZZ_CHECK(v.kind == kw::CellValue::Kind::error);
+        FUZZ_CHECK(f.message().find("error value") != std::string::npos);
+        return;
+    }
+    FUZZ_CHECK(v.kind != kw::CellValue::Kind::error);
+    if (v.kind == kw::CellValue::Kind::text) {
+        FUZZ_CHECK(text == v.text);
+    }
+    if (v.kind == kw::CellValue::Kind::empty) {
+        FUZZ_CHECK(text.empty());
+    }
+    if (v.kind == kw::CellValue::Kind::integer ||
+        (v.kind == kw::CellValue::Kind::real && std::isfinite(v.real))) {
+        const auto back = kw::parsereal(text, decimal);
+        FUZZ_CHECK(back.has_value());
+        const auto typed = numeric(kw::typedvalue(text, decimal));
+        FUZZ_CHECK(typed.has_value() && *typed == *back);
+    }
+}
+
+void direct(const std::string& text) {
+    if (!text.empty()) {
+        const int column = kw::colnumber(text);
+        if (text.size() <= 2 && std::all_of(text.begin(), text.end(), isletter)) {
+            FUZZ_CHECK(column >= 1 && column <= 702);
+            FUZZ_CHECK(kw::colletters(column) == upper(text));
+        }
+    }
+    const int n = number(text);
+    const std::string letters = kw::colletters(n);
+    FUZZ_CHECK(letters.empty() == (n < 1));
+    if (n >= 1 && n <= 702) {
+        FUZZ_CHECK(kw::colnumber(letters) == n);
+    }
+    for (char decimal : {'.', ','}) {
+        const kw::CellValue v = kw::typedvalue(text, decimal);
+        FUZZ_CHECK((v.kind == kw::CellValue::Kind::empty) == text.empty());
+        if (v.kind == kw::CellValue::Kind::text) {
+            FUZZ_CHECK(v.text == text);
+        }
+        if (v.kind == kw::CellValue::Kind::integer) {
+            FUZZ_CHECK(kw::parseinteger(text) == v.integer);
+        }
+        if (v.kind == kw::CellValue::Kind::real) {
+            FUZZ_CHECK(std::isfinite(v.real) && !kw::parseinteger(text));
+        }
+        roundtrip(v, decimal, n, n);
+    }
+}
+
+std::string today() {
+    return "1/2/26";
+}
+
+// A small data set whose groups differ: its results carry the comparison table.
+constexpr const char* fixeddata = "g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n3 7\n3 8\n3 9\n";
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Lines lines(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string options = lines.next();
+    kw::Locale locale;
+    locale.decimal = options.find(',') != std::string::npos ? ',' : '.';
+    locale.today = today;
+
+    kw::MemoryLink link;
+    link.maxrows = 200; // a sheet small enough that any block fits in memory
+    link.addbook("data.ods");
+    link.books[0].sheets.push_back({"Data 2", {}, {}});
+    std::vector<std::string> more; // texts for the direct calls
+    for (int r = 1; !lines.done(); ++r) {
+        std::string row = lines.next();
+        if (row == "==") {
+            break;
+        }
+        more.push_back(row);
+        std::string_view rest = row;
+        for (int c = 1; r <= 40 && c <= 8; ++c) {
+            const std::size_t tab = rest.find('\t');
+            const kw::CellValue v = cellvalue(rest.substr(0, tab));
+            roundtrip(v, locale.decimal, c, r);
+            if (v.kind != kw::CellValue::Kind::empty) {
+                link.books[0].sheets[0].cells[{r, c}] = v;
+            }
+            if (tab == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(tab + 1);
+        }
+    }
+    link.addbook("results.ods");
+    link.activebook = 0;
+    link.running = options.find('x') == std::string::npos;
+
+    kw::Session::SheetRange range;
+    for (std::string* field : {&range.sheet, &range.firstcolumn, &range.lastcolumn, &range.firstrow,
+                               &range.lastrow, &range.missing}) {
+        *field = lines.next();
+        more.push_back(*field);
+    }
+    const std::string flags = lines.next();
+    kw::Session::SheetTarget target;
+    target.newbook = flags.find('b') != std::string::npos;
+    target.newsheet = flags.find('s') != std::string::npos;
+    for (std::string* field : {&target.book, &target.sheet, &target.column, &target.row}) {
+        *field = lines.next();
+        more.push_back(*field);
+    }
+    while (!lines.done()) {
+        more.push_back(lines.next());
+    }
+
+    kw::Session s(locale);
+    bool read = false;
+    try {
+        s.readspreadsheet(link, range);
+        read = true;
+    } catch (const kw::Failure&) {
+    }
+    FUZZ_CHECK(s.missing() == range.missing);
+    if (read) {
+        // The block became the table: names from its first row, blank cells the missing text.
+        const int c1 = kw::colnumber(range.firstcolumn);
+        const int r1 = *kw::parseinteger(range.firstrow);
+        const auto& cells = link.books[0].sheets[std::size_t(link.books[0].activesheet)].cells;
+        const kw::DataTable& t = s.table();
+        FUZZ_CHECK(t.nvars() == kw::colnumber(range.lastcolumn) - c1 + 1);
+        FUZZ_CHECK(t.ncases() == *kw::parseinteger(range.lastrow) - r1);
+        for (int c = 1; c <= t.nvars(); ++c) {
+            for (int r = 0; r <= t.ncases(); ++r) {
+                const auto at = cells.find({r1 + r, c1 + c - 1});
+                std::string expected = at == cells.end()
+                                           ? std::string()
+                                           : kw::textform(at->second, locale.decimal, 1, 1);
+                if (expected.find_first_not_of(' ') == std::string::npos) {
+                    expected = range.missing;
+                }
+                FUZZ_CHECK(t.cell(c, r) == expected);
+            }
+        }
+    }
+    try {
+        if (!read || options.find('f') != std::string::npos) {
+            s.loadtable(kw::readtextdata(fixeddata));
+        }
+        s.pickgroup(0);
+        s.picktest(1);
+        s.calculate();
+    } catch (const kw::Failure&) {
+    }
+
+    if (options.find('t') != std::string::npos) {
+        link.maxrows = std::numeric_limits<int>::max(); // the results block is small
+    }
+    try {
+        s.checkspreadsheetsave();
+        s.savetospreadsheet(link, target);
+        // The heading stands at the cell asked for, on the sheet that is active now.
+        const kw::MemoryLink::Book& book = link.books[std::size_t(link.activebook)];
+        const auto& cells = book.sheets[std::size_t(book.activesheet)].cells;
+        const auto heading =
+            cells.find({*kw::parseinteger(target.row), kw::colnumber(target.column)});
+        FUZZ_CHECK(heading != cells.end() &&
+                   heading->second.text == "KRUSKAL WALLIS NONPARAMETRIC ANOVA");
+    } catch (const kw::Failure&) {
+    }
+    try {
+        s.countstospreadsheet(link);
+    } catch (const kw::Failure&) {
+    }
+
+    for (const std::string& text : more) {
+        direct(text);
+    }
+    return 0;
+}
