@@ -1,5 +1,7 @@
 #include "excelparts.h"
 
+#include "collation.h"
+
 #include <array>
 #include <cstdio>
 
@@ -171,23 +173,7 @@ double currencyvalue(std::int64_t tenthousandths) {
 }
 
 bool asciisame(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<unsigned char>(x + 32);
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<unsigned char>(y + 32);
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
+    return a.size() == b.size() && CaselessCollation().compare(a, b) == 0;
 }
 
 std::optional<std::size_t> findname(const std::vector<std::string>& names, std::string_view name,
