@@ -504,15 +504,7 @@ void Session::savetospreadsheet(SpreadsheetLink& link, const SheetTarget& target
     checkspreadsheetsave();
     const int c0 = columnnumber(target.column);
     const int r0 = rownumber(target.row);
-    ResultsBlockData data;
-    data.groupname = analysis_->groupname;
-    data.testname = analysis_->testname;
-    data.ngroups = values_.ngroups;
-    data.chi2 = values_.chi2;
-    data.pvalue = values_.pvalue;
-    data.alpha = values_.alpha;
-    data.date = locale_.date();
-    data.mulcompgrid = mulcompgrid_.get();
+    const ResultsBlockData data{reportdata(), locale_.date()};
     const ValueTable block = resultsblock(data, locale_.decimal);
     if (r0 > std::numeric_limits<int>::max() - (block.rows() - 1)) {
         throw Failure::error("the results block does not fit on a sheet below row " +
@@ -549,8 +541,7 @@ void Session::requireresults() const {
     }
 }
 
-void Session::writereport(std::ostream& out) const {
-    requireresults();
+ReportData Session::reportdata() const {
     ReportData data;
     data.groupname = analysis_->groupname;
     data.testname = analysis_->testname;
@@ -559,7 +550,12 @@ void Session::writereport(std::ostream& out) const {
     data.pvalue = values_.pvalue;
     data.alpha = values_.alpha;
     data.mulcompgrid = mulcompgrid_.get();
-    kw::writereport(out, data);
+    return data;
+}
+
+void Session::writereport(std::ostream& out) const {
+    requireresults();
+    kw::writereport(out, reportdata());
 }
 
 std::string Session::report() const {

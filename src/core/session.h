@@ -169,6 +169,7 @@ private:
     bool groupsastexts() const { return groupmode_ == GroupMode::texts; }
     void commitsort(Analysis& analysis); // reorders the table as the analysis found
     void requireresults() const;
+    ReportData reportdata() const; // of the last calculation, which must have completed
 
     Locale locale_;
     DataTable table_;

@@ -2,6 +2,7 @@
 
 #include "datatable.h"
 #include "grid.h"
+#include "report.h"
 
 #include <cstdint>
 #include <optional>
@@ -115,16 +116,9 @@ std::string textform(const CellValue& value, char decimal, int column, int row);
 DataTable blocktable(const ValueTable& block, std::string_view missing, char decimal,
                      int firstcolumn, int firstrow);
 
-// What the results block shows.
-struct ResultsBlockData {
-    std::string groupname;
-    std::string testname;
-    int ngroups = 0;
-    double chi2 = 0;
-    double pvalue = 0;
-    double alpha = 0;
+// What the results block shows: what the report shows, and the test date.
+struct ResultsBlockData : ReportData {
     std::string date; // today's date in the locale's short format
-    const Grid* mulcompgrid = nullptr;
 };
 
 inline constexpr int maxspreadsheetgroups = 250;

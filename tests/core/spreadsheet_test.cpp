@@ -201,9 +201,16 @@ TEST(SpreadsheetSave, ResultsBlockLayout) {
     Session t = calculated("g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n");
     const std::string p = kw::formatgeneral(t.values().pvalue, 17);
     Session u = calculated("g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n", p);
-    const kw::ValueTable block = kw::resultsblock({"g", "x", 2, u.values().chi2, u.values().pvalue,
-                                                   u.values().alpha, "1/2/26", &u.mulcompgrid()},
-                                                  '.');
+    kw::ResultsBlockData data;
+    data.groupname = "g";
+    data.testname = "x";
+    data.chi2 = u.values().chi2;
+    data.ngroups = 2;
+    data.pvalue = u.values().pvalue;
+    data.alpha = u.values().alpha;
+    data.mulcompgrid = &u.mulcompgrid();
+    data.date = "1/2/26";
+    const kw::ValueTable block = kw::resultsblock(data, '.');
     EXPECT_EQ(block.rows(), 15);
     EXPECT_EQ(block.cols(), 6);
     EXPECT_EQ(block.at(9, 0), CellValue::maketext("NO MULTIPLE COMPARISON OF GROUPS "));
