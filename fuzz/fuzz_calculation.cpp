@@ -45,19 +45,6 @@
 
 namespace {
 
-// Reads a whole number, saturated to the range of int; anything else is 0.
-int number(std::string_view text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    long long value = 0;
-    for (std::size_t i = negative ? 1 : 0; i < text.size() && text[i] >= '0' && text[i] <= '9';
-         ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
-    }
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
-                                                  std::numeric_limits<int>::max()));
-}
-
 // Splits off the first blank-separated word of `rest`; false when there is no blank left.
 bool word(std::string_view& rest, std::string_view& out) {
     const std::size_t blank = rest.find(' ');
@@ -237,13 +224,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             switch (op) {
             case 'g':
-                s.pickgroup(number(rest));
+                s.pickgroup(fuzznumber(rest));
                 break;
             case 't':
-                s.picktest(number(rest));
+                s.picktest(fuzznumber(rest));
                 break;
             case 's':
-                s.pickselection(number(rest));
+                s.pickselection(fuzznumber(rest));
                 break;
             case 'm':
                 s.setgroupmode(rest == "t" ? kw::GroupMode::texts : kw::GroupMode::numbers);
@@ -266,13 +253,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     value = std::string(rest);
                 } else if (op == 'v' && !s.valuelist().empty()) {
                     const auto& items = s.valuelist();
-                    value = items[static_cast<unsigned>(number(rest)) % items.size()];
+                    value = items[static_cast<unsigned>(fuzznumber(rest)) % items.size()];
                 }
-                s.addcondition(number(first), number(second), std::move(value));
+                s.addcondition(fuzznumber(first), fuzznumber(second), std::move(value));
                 break;
             }
             case 'r':
-                s.removecondition(number(rest));
+                s.removecondition(fuzznumber(rest));
                 break;
             case 'k':
                 if (calculations < 4) {
@@ -286,7 +273,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 'e':
                 word(rest, first);
                 word(rest, second);
-                s.editcell(number(first), number(second), rest);
+                s.editcell(fuzznumber(first), fuzznumber(second), rest);
                 break;
             case 'l':
                 load();
@@ -311,7 +298,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 s.cancelopen();
                 break;
             case 'z':
-                progress.stopafter(number(rest));
+                progress.stopafter(fuzznumber(rest));
                 break;
             default:
                 break;

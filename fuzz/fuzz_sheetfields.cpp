@@ -48,19 +48,6 @@ private:
     std::string_view rest_;
 };
 
-// A whole number saturated to the range of int; anything else is 0.
-int number(std::string_view text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    long long value = 0;
-    for (std::size_t i = negative ? 1 : 0; i < text.size() && text[i] >= '0' && text[i] <= '9';
-         ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
-    }
-    return static_cast<int>(std::clamp<long long>(negative ? -value : value,
-                                                  std::numeric_limits<int>::min(),
-                                                  std::numeric_limits<int>::max()));
-}
-
 kw::CellValue cellvalue(std::string_view text) {
     if (text.empty()) {
         return kw::CellValue::makeempty();
@@ -68,7 +55,7 @@ kw::CellValue cellvalue(std::string_view text) {
     const std::string body(text.substr(1));
     switch (text[0]) {
     case 'i':
-        return kw::CellValue::makeinteger(number(body));
+        return kw::CellValue::makeinteger(fuzznumber(body));
     case 'r':
         return kw::CellValue::makereal(std::strtod(body.c_str(), nullptr));
     case 'e':
@@ -137,7 +124,7 @@ void direct(const std::string& text) {
             FUZZ_CHECK(kw::colletters(column) == upper(text));
         }
     }
-    const int n = number(text);
+    const int n = fuzznumber(text);
     const std::string letters = kw::colletters(n);
     FUZZ_CHECK(letters.empty() == (n < 1));
     if (n >= 1 && n <= 702) {
