@@ -2,12 +2,14 @@
 // are generated in memory with fixed seeds: 10 groups and a real-valued test variable with
 // three decimals (many ties), or 1000 groups and four decimals (few ties).
 
-#include "analysis.h"
-#include "exchangeorder.h"
-#include "multiplecomp.h"
-#include "resultgrids.h"
-#include "session.h"
-#include "textreader.h"
+#include "core/io/textreader.h"
+#include "core/results/groupgrids.h"
+#include "core/session/session.h"
+#include "core/stats/analysis.h"
+#include "core/stats/comparison.h"
+#include "core/stats/exchangeorder.h"
+#include "core/stats/grouping.h"
+#include "core/stats/ranking.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,16 +36,16 @@ std::string datatext(std::int64_t n, int groups, int decimals) {
 
 kw::Session loaded(std::int64_t n, int groups, int decimals) {
     kw::Session s;
-    s.loadtable(kw::readtextdata(datatext(n, groups, decimals)));
-    s.pickgroup(0);
-    s.picktest(1);
+    s.loadTable(kw::readTextData(datatext(n, groups, decimals)));
+    s.pickGroup(0);
+    s.pickTest(1);
     return s;
 }
 
 void Reading(benchmark::State& state) {
     const std::string text = datatext(state.range(0), 10, 3);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(kw::readtextdata(text));
+        benchmark::DoNotOptimize(kw::readTextData(text));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -56,7 +58,7 @@ void ExchangeOrder(benchmark::State& state) {
         k = rng() % 1000;
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(kw::exchangeorder(keys, 1000));
+        benchmark::DoNotOptimize(kw::exchangeOrder(keys, 1000));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -65,57 +67,56 @@ void GroupingSort(benchmark::State& state) {
     const kw::Session s = loaded(state.range(0), 10, 3);
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            kw::groupingorder(kw::groupingkeys(s.table(), 1, false, '.', nullptr)));
+            kw::groupingOrder(kw::groupingKeys(s.table(), 1, false, '.', nullptr), nullptr));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 // Ranks, medians and the counts come out of one pass over the values in order.
-void RankMediansCounts(benchmark::State& state, const char* method, int decimals) {
+void RankMediansCounts(benchmark::State& state, kw::RankingMethod method, int decimals) {
     const kw::Session s = loaded(state.range(0), 10, decimals);
-    const kw::GroupingKeys keys = kw::groupingkeys(s.table(), 1, false, '.', nullptr);
+    const kw::GroupingKeys keys = kw::groupingKeys(s.table(), 1, false, '.', nullptr);
     const std::vector<char> included(static_cast<std::size_t>(state.range(0)), 1);
-    setenv("KW_RANK", method, 1);
     for (auto _ : state) {
-        auto a = kw::newanalysis(s.table(), 1, 2, '.');
-        const auto groupofrow = kw::groupsbykeys(*a, keys, included, s.table().column(1));
-        kw::rank(*a, groupofrow, kw::Locale{}.collate(), nullptr);
-        benchmark::DoNotOptimize(a);
+        kw::GroupedCases cases;
+        cases.testColumn = s.table().column(2);
+        auto groupOfRow = kw::groupsByKeys(cases, keys, included, s.table().column(1));
+        benchmark::DoNotOptimize(
+            kw::rankCases(cases, std::move(groupOfRow), kw::Locale{}.collate(), method, nullptr));
     }
-    unsetenv("KW_RANK");
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 void RankByTexts(benchmark::State& state) {
-    RankMediansCounts(state, "texts", 3);
+    RankMediansCounts(state, kw::RankingMethod::byDistinctTexts, 3);
 }
 void RankBySorting(benchmark::State& state) {
-    RankMediansCounts(state, "sort", 4);
+    RankMediansCounts(state, kw::RankingMethod::bySorting, 4);
 }
 
 void Comparison(benchmark::State& state) {
     // Every cell of the pairwise table of 1000 groups.
     kw::Session s = loaded(state.range(0), 1000, 4);
-    s.setalphatext("1");
-    s.calculate();
-    const kw::Grid& g = s.mulcompgrid();
+    s.setAlphaText("1");
+    s.applyAnalysis(kw::analyse(s.table(), s.analysisRequest()));
+    const kw::Grid& g = *s.grids().comparison;
     for (auto _ : state) {
         std::size_t marks = 0;
-        for (int r = 2; r < g.rows(); ++r) {
-            for (int c = 2; c < g.cols(); ++c) {
+        for (int r = 2; r < g.rowCount(); ++r) {
+            for (int c = 2; c < g.columnCount(); ++c) {
                 marks += g.cell(c, r)[3] == '*' ? 1 : 0;
             }
         }
         benchmark::DoNotOptimize(marks);
     }
-    state.SetItemsProcessed(state.iterations() * (g.rows() - 2) * (g.cols() - 2));
+    state.SetItemsProcessed(state.iterations() * (g.rowCount() - 2) * (g.columnCount() - 2));
 }
 
 void WholeCalculation(benchmark::State& state) {
     const kw::Session s = loaded(state.range(0), 10, 3);
     for (auto _ : state) {
         kw::Session t = s;
-        t.calculate();
+        t.applyAnalysis(kw::analyse(t.table(), t.analysisRequest()));
         benchmark::DoNotOptimize(t.values());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
     std::sort(pairs.begin(), pairs.end());
     const std::size_t n = pairs.size();
-    std::vector<double> ranksum(codes.size(), 0);
+    std::vector<double> rankSum(codes.size(), 0);
     std::vector<double> count(codes.size(), 0);
     double ties = 0;
     for (std::size_t i = 0; i < n;) {
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         const double t = static_cast<double>(j - i);
         ties += t * t * t - t;
         for (std::size_t q = i; q < j; ++q) {
-            ranksum[static_cast<std::size_t>(pairs[q].second)] += rank;
+            rankSum[static_cast<std::size_t>(pairs[q].second)] += rank;
             count[static_cast<std::size_t>(pairs[q].second)] += 1;
         }
         i = j;
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     const double nn = static_cast<double>(n);
     double h = 0;
     for (std::size_t g = 0; g < codes.size(); ++g) {
-        h += ranksum[g] * ranksum[g] / count[g];
+        h += rankSum[g] * rankSum[g] / count[g];
     }
     h = 12 / (nn * (nn + 1)) * h - 3 * (nn + 1);
     h /= 1 - ties / (nn * nn * nn - nn);

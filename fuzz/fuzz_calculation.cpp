@@ -15,19 +15,21 @@
 //   z N               stop (Cancelled) at the N-th progress check from now on
 //   d                 the locale's decimal mark is the comma         } wherever they
 //   q                 a collation that compares first letters only  } stand in the
-//   w s / w t         rank by sorting / by distinct texts (KW_RANK) } script
+//   w s / w t         rank by sorting / by distinct texts           } script
 //
 // Without "%%" the first variable is the grouping and the second the test variable. The
 // script always ends with a calculation. Failures are the program's answers; anything else
 // escaping, a crash, a sanitizer report or a broken property of the results is a finding.
 
-#include "failure.h"
-#include "feedback.h"
+#include "core/base/failure.h"
+#include "core/base/feedback.h"
+#include "core/io/textreader.h"
+#include "core/results/grid.h"
+#include "core/session/session.h"
+#include "core/sheet/sheetblocks.h"
+#include "core/stats/analysis.h"
 #include "fuzzcheck.h"
-#include "grid.h"
-#include "session.h"
-#include "spreadsheet.h"
-#include "textreader.h"
+#include "support/sessionsteps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,17 +76,17 @@ private:
 // Reads every cell of a grid (a band along its edges when it is large); the rows written at
 // once must hold the cells one by one.
 void touch(const kw::Grid& g) {
-    const int cols = g.cols();
-    const int rows = g.rows();
+    const int cols = g.columnCount();
+    const int rows = g.rowCount();
     FUZZ_CHECK(cols >= 0 && rows >= 0);
     const bool whole = static_cast<long long>(cols) * rows <= 20000;
     auto visit = [&](int r) {
         std::string row;
-        g.appendrow(r, '\t', row);
+        g.appendRow(r, '\t', row);
         std::string cells;
         for (int c = 0; c < cols; ++c) {
             std::string one;
-            g.appendcell(c, r, one);
+            g.appendCell(c, r, one);
             FUZZ_CHECK(one == g.cell(c, r));
             cells += one;
             cells += '\t';
@@ -101,28 +103,31 @@ void touch(const kw::Grid& g) {
 }
 
 void inspect(const kw::Session& s) {
-    for (const kw::Grid* g :
-         {&s.groupgrid(), &s.npgrgrid(), &s.rankgrid(), &s.countgrid(), &s.mulcompgrid()}) {
+    const kw::ResultGrids& grids = s.grids();
+    for (const auto& g :
+         {grids.groups, grids.summary, grids.ranks, grids.counts, grids.comparison}) {
         touch(*g);
     }
-    if (!s.hasresults()) {
+    if (!s.hasResults()) {
         return;
     }
-    const kw::ResultValues& v = s.values();
-    FUZZ_CHECK(v.ngroups >= 2 && v.ntotal >= v.ngroups && v.dferror == v.ntotal - v.ngroups);
+    const kw::TestValues& v = s.values();
+    FUZZ_CHECK(v.groupCount >= 2 && v.caseCount >= v.groupCount &&
+               v.errorDf == v.caseCount - v.groupCount);
     FUZZ_CHECK(v.alpha > 0 && v.alpha <= 1);
-    FUZZ_CHECK(std::isfinite(v.chi2) && v.rankvar > 0);
-    FUZZ_CHECK(v.pvalue >= 0 && v.pvalue <= 1);
-    FUZZ_CHECK(s.npgrgrid().cols() == v.ngroups + 1);
-    if (s.mulcompvisible()) {
-        FUZZ_CHECK(s.mulcompgrid().cols() == v.ngroups + 2);
+    FUZZ_CHECK(std::isfinite(v.chiSquare) && v.rankVariance > 0);
+    FUZZ_CHECK(v.pValue >= 0 && v.pValue <= 1);
+    FUZZ_CHECK(s.grids().summary->columnCount() == v.groupCount + 1);
+    if (s.view().comparisonVisible) {
+        FUZZ_CHECK(s.grids().comparison->columnCount() == v.groupCount + 2);
     }
     const std::string report = s.report();
-    FUZZ_CHECK(report.find("test: " + s.labels().testvar) != std::string::npos);
-    const kw::Grid& counts = s.countgrid();
-    if (static_cast<long long>(counts.cols()) * counts.rows() <= 20000) {
-        const kw::ValueTable block = kw::countsblock(counts, s.locale().decimal);
-        FUZZ_CHECK(block.rows() == counts.rows() + 1 && block.cols() == counts.cols() + 1);
+    FUZZ_CHECK(report.find("test: " + s.view().labels.testName) != std::string::npos);
+    const kw::Grid& counts = *s.grids().counts;
+    if (static_cast<long long>(counts.columnCount()) * counts.rowCount() <= 20000) {
+        const kw::ValueTable block = kw::countsBlock(counts, s.locale().decimal);
+        FUZZ_CHECK(block.rowCount() == counts.rowCount() + 1 &&
+                   block.columnCount() == counts.columnCount() + 1);
     }
 }
 
@@ -135,7 +140,7 @@ public:
         const int y = key(b);
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    std::uint64_t sortprefix(std::string_view text) const override {
+    std::uint64_t sortPrefix(std::string_view text) const override {
         return static_cast<std::uint64_t>(key(text));
     }
 
@@ -185,27 +190,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const FirstLetterCollation firstletter;
     kw::Locale locale;
     locale.today = today;
-    const char* rankby = nullptr;
+    kw::RankingMethod ranking = kw::RankingMethod::automatic;
     for (std::string_view line : script) {
         if (line == "d") {
             locale.decimal = ',';
         } else if (line == "q") {
             locale.collation = &firstletter;
         } else if (line == "w s") {
-            rankby = "sort";
+            ranking = kw::RankingMethod::bySorting;
         } else if (line == "w t") {
-            rankby = "texts";
+            ranking = kw::RankingMethod::byDistinctTexts;
         }
     }
-    // No thread of the core runs between inputs: the environment can change here.
-    if (rankby != nullptr) {
-        setenv("KW_RANK", rankby, 1);
-    } else {
-        unsetenv("KW_RANK");
-    }
     kw::Session s(locale);
+    // "calculate", ranked as the script asks.
+    auto calculate = [&](kw::Feedback* feedback) {
+        kw::AnalysisRequest request = s.analysisRequest();
+        request.ranking = ranking;
+        s.applyAnalysis(kw::analyse(s.table(), request, feedback));
+    };
     Progress progress;
-    auto load = [&] { s.loadtable(kw::readtextdata(text)); };
+    auto load = [&] { s.loadTable(kw::readTextData(text)); };
     int calculations = 0;
     try {
         load();
@@ -224,22 +229,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             switch (op) {
             case 'g':
-                s.pickgroup(fuzznumber(rest));
+                s.pickGroup(fuzznumber(rest));
                 break;
             case 't':
-                s.picktest(fuzznumber(rest));
+                s.pickTest(fuzznumber(rest));
                 break;
             case 's':
-                s.pickselection(fuzznumber(rest));
+                s.pickSelection(fuzznumber(rest));
                 break;
             case 'm':
-                s.setgroupmode(rest == "t" ? kw::GroupMode::texts : kw::GroupMode::numbers);
+                s.setGroupMode(rest == "t" ? kw::GroupMode::texts : kw::GroupMode::numbers);
                 break;
             case 'a':
-                s.setalphatext(std::string(rest));
+                s.setAlphaText(std::string(rest));
                 break;
             case 'x':
-                s.setmissing(std::string(rest));
+                s.setMissingCode(std::string(rest));
                 break;
             case 'c':
             case 'v': {
@@ -251,29 +256,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::optional<std::string> value;
                 if (op == 'c' && hasvalue) {
                     value = std::string(rest);
-                } else if (op == 'v' && !s.valuelist().empty()) {
-                    const auto& items = s.valuelist();
+                } else if (op == 'v' && !s.valueList().empty()) {
+                    const auto& items = s.valueList();
                     value = items[static_cast<unsigned>(fuzznumber(rest)) % items.size()];
                 }
-                s.addcondition(fuzznumber(first), fuzznumber(second), std::move(value));
+                s.addCondition(fuzznumber(first), fuzznumber(second), std::move(value));
                 break;
             }
             case 'r':
-                s.removecondition(fuzznumber(rest));
+                s.removeCondition(fuzznumber(rest));
                 break;
             case 'k':
                 if (calculations < 4) {
                     ++calculations;
-                    s.calculate(&progress);
+                    calculate(&progress);
                 }
                 break;
             case 'o':
-                s.multisort(rest == "m" ? kw::SortBy::median : kw::SortBy::groupvalue);
+                s.sortComparison(rest == "m" ? kw::SortBy::median : kw::SortBy::groupValue);
                 break;
             case 'e':
                 word(rest, first);
                 word(rest, second);
-                s.editcell(fuzznumber(first), fuzznumber(second), rest);
+                s.editCell(fuzznumber(first), fuzznumber(second), rest);
                 break;
             case 'l':
                 load();
@@ -287,15 +292,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     }
                 } file;
                 std::ofstream(file.path, std::ios::binary) << text;
-                s.openfile(file.path, &progress);
+                kw::test::openTextFile(s, file.path, &progress);
                 break;
             }
             case 'b':
-                s.beginopen();
+                s.beginReading();
                 load();
                 break;
             case 'n':
-                s.cancelopen();
+                s.cancelReading();
                 break;
             case 'z':
                 progress.stopafter(fuzznumber(rest));
@@ -314,13 +319,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The user presses calculate, then sorts the comparison both ways.
     progress.stopafter(-1);
     try {
-        s.calculate(&progress);
+        calculate(&progress);
     } catch (const kw::Failure&) {
     }
     inspect(s);
-    for (kw::SortBy by : {kw::SortBy::median, kw::SortBy::groupvalue}) {
+    for (kw::SortBy by : {kw::SortBy::median, kw::SortBy::groupValue}) {
         try {
-            s.multisort(by);
+            s.sortComparison(by);
         } catch (const kw::Failure&) {
         }
         inspect(s);

@@ -9,18 +9,20 @@
 //                  or else a text as it stands; put at A1 of the first sheet of "data.ods"
 //   read range     sheet, first column, last column, first row, last row, missing value
 //   save target    flags ('b' new book, 's' new sheet), book, sheet, column, row
-//   more texts     each through colnumber, colletters and typedvalue
+//   more texts     each through columnNumber, columnLetters and typedValue
 //
 // The dialog fields take any bytes: the window lets only letters or digits through, but the
 // session must not depend on it.
 
-#include "failure.h"
+#include "core/base/failure.h"
+#include "core/base/numbers.h"
+#include "core/io/textreader.h"
+#include "core/session/session.h"
+#include "core/sheet/cellvalues.h"
+#include "core/sheet/spreadsheetlink.h"
 #include "fuzzcheck.h"
-#include "memorylink.h"
-#include "numbers.h"
-#include "session.h"
-#include "spreadsheet.h"
-#include "textreader.h"
+#include "support/memorylink.h"
+#include "support/sessionsteps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,20 +52,20 @@ private:
 
 kw::CellValue cellvalue(std::string_view text) {
     if (text.empty()) {
-        return kw::CellValue::makeempty();
+        return kw::CellValue::makeEmpty();
     }
     const std::string body(text.substr(1));
     switch (text[0]) {
     case 'i':
-        return kw::CellValue::makeinteger(fuzznumber(body));
+        return kw::CellValue::makeInteger(fuzznumber(body));
     case 'r':
-        return kw::CellValue::makereal(std::strtod(body.c_str(), nullptr));
+        return kw::CellValue::makeReal(std::strtod(body.c_str(), nullptr));
     case 'e':
-        return kw::CellValue::makeerror(body);
+        return kw::CellValue::makeError(body);
     case 't':
-        return kw::CellValue::maketext(body);
+        return kw::CellValue::makeText(body);
     default:
-        return kw::CellValue::maketext(std::string(text));
+        return kw::CellValue::makeText(std::string(text));
     }
 }
 
@@ -94,7 +96,7 @@ std::optional<double> numeric(const kw::CellValue& v) {
 void roundtrip(const kw::CellValue& v, char decimal, int column, int row) {
     std::string text;
     try {
-        text = kw::textform(v, decimal, column, row);
+        text = kw::textForm(v, decimal, column, row);
     } catch (const kw::Failure& f) {
         FUZZ_CHECK(v.kind == kw::CellValue::Kind::error);
         FUZZ_CHECK(f.message().find("error value") != std::string::npos);
@@ -109,38 +111,38 @@ void roundtrip(const kw::CellValue& v, char decimal, int column, int row) {
     }
     if (v.kind == kw::CellValue::Kind::integer ||
         (v.kind == kw::CellValue::Kind::real && std::isfinite(v.real))) {
-        const auto back = kw::parsereal(text, decimal);
+        const auto back = kw::parseReal(text, decimal);
         FUZZ_CHECK(back.has_value());
-        const auto typed = numeric(kw::typedvalue(text, decimal));
+        const auto typed = numeric(kw::typedValue(text, decimal));
         FUZZ_CHECK(typed.has_value() && *typed == *back);
     }
 }
 
 void direct(const std::string& text) {
     if (!text.empty()) {
-        const int column = kw::colnumber(text);
+        const int column = kw::columnNumber(text);
         if (text.size() <= 2 && std::all_of(text.begin(), text.end(), isletter)) {
             FUZZ_CHECK(column >= 1 && column <= 702);
-            FUZZ_CHECK(kw::colletters(column) == upper(text));
+            FUZZ_CHECK(kw::columnLetters(column) == upper(text));
         }
     }
     const int n = fuzznumber(text);
-    const std::string letters = kw::colletters(n);
+    const std::string letters = kw::columnLetters(n);
     FUZZ_CHECK(letters.empty() == (n < 1));
     if (n >= 1 && n <= 702) {
-        FUZZ_CHECK(kw::colnumber(letters) == n);
+        FUZZ_CHECK(kw::columnNumber(letters) == n);
     }
     for (char decimal : {'.', ','}) {
-        const kw::CellValue v = kw::typedvalue(text, decimal);
+        const kw::CellValue v = kw::typedValue(text, decimal);
         FUZZ_CHECK((v.kind == kw::CellValue::Kind::empty) == text.empty());
         if (v.kind == kw::CellValue::Kind::text) {
             FUZZ_CHECK(v.text == text);
         }
         if (v.kind == kw::CellValue::Kind::integer) {
-            FUZZ_CHECK(kw::parseinteger(text) == v.integer);
+            FUZZ_CHECK(kw::parseInteger(text) == v.integer);
         }
         if (v.kind == kw::CellValue::Kind::real) {
-            FUZZ_CHECK(std::isfinite(v.real) && !kw::parseinteger(text));
+            FUZZ_CHECK(std::isfinite(v.real) && !kw::parseInteger(text));
         }
         roundtrip(v, decimal, n, n);
     }
@@ -151,7 +153,7 @@ std::string today() {
 }
 
 // A small data set whose groups differ: its results carry the comparison table.
-constexpr const char* fixeddata = "g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n3 7\n3 8\n3 9\n";
+constexpr const char* fixedData = "g x\n1 1\n1 2\n1 3\n2 4\n2 5\n2 6\n3 7\n3 8\n3 9\n";
 
 } // namespace
 
@@ -162,9 +164,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     locale.decimal = options.find(',') != std::string::npos ? ',' : '.';
     locale.today = today;
 
-    kw::MemoryLink link;
-    link.maxrows = 200; // a sheet small enough that any block fits in memory
-    link.addbook("data.ods");
+    kw::test::MemoryLink link;
+    link.maxRows = 200; // a sheet small enough that any block fits in memory
+    link.addBook("data.ods");
     link.books[0].sheets.push_back({"Data 2", {}, {}});
     std::vector<std::string> more; // texts for the direct calls
     for (int r = 1; !lines.done(); ++r) {
@@ -187,20 +189,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             rest.remove_prefix(tab + 1);
         }
     }
-    link.addbook("results.ods");
-    link.activebook = 0;
+    link.addBook("results.ods");
+    link.activeBook = 0;
     link.running = options.find('x') == std::string::npos;
 
-    kw::Session::SheetRange range;
-    for (std::string* field : {&range.sheet, &range.firstcolumn, &range.lastcolumn, &range.firstrow,
-                               &range.lastrow, &range.missing}) {
+    kw::SheetRange range;
+    for (std::string* field : {&range.sheet, &range.firstColumn, &range.lastColumn, &range.firstRow,
+                               &range.lastRow, &range.missingCode}) {
         *field = lines.next();
         more.push_back(*field);
     }
     const std::string flags = lines.next();
-    kw::Session::SheetTarget target;
-    target.newbook = flags.find('b') != std::string::npos;
-    target.newsheet = flags.find('s') != std::string::npos;
+    kw::SheetTarget target;
+    target.newBook = flags.find('b') != std::string::npos;
+    target.newSheet = flags.find('s') != std::string::npos;
     for (std::string* field : {&target.book, &target.sheet, &target.column, &target.row}) {
         *field = lines.next();
         more.push_back(*field);
@@ -212,27 +214,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kw::Session s(locale);
     bool read = false;
     try {
-        s.readspreadsheet(link, range);
+        kw::test::readSheet(s, link, range);
         read = true;
     } catch (const kw::Failure&) {
     }
-    FUZZ_CHECK(s.missing() == range.missing);
+    FUZZ_CHECK(s.missingCode() == range.missingCode);
     if (read) {
         // The block became the table: names from its first row, blank cells the missing text.
-        const int c1 = kw::colnumber(range.firstcolumn);
-        const int r1 = *kw::parseinteger(range.firstrow);
-        const auto& cells = link.books[0].sheets[std::size_t(link.books[0].activesheet)].cells;
+        const int c1 = kw::columnNumber(range.firstColumn);
+        const int r1 = *kw::parseInteger(range.firstRow);
+        const auto& cells = link.books[0].sheets[std::size_t(link.books[0].activeSheet)].cells;
         const kw::DataTable& t = s.table();
-        FUZZ_CHECK(t.nvars() == kw::colnumber(range.lastcolumn) - c1 + 1);
-        FUZZ_CHECK(t.ncases() == *kw::parseinteger(range.lastrow) - r1);
-        for (int c = 1; c <= t.nvars(); ++c) {
-            for (int r = 0; r <= t.ncases(); ++r) {
+        FUZZ_CHECK(t.variableCount() == kw::columnNumber(range.lastColumn) - c1 + 1);
+        FUZZ_CHECK(t.caseCount() == *kw::parseInteger(range.lastRow) - r1);
+        for (int c = 1; c <= t.variableCount(); ++c) {
+            for (int r = 0; r <= t.caseCount(); ++r) {
                 const auto at = cells.find({r1 + r, c1 + c - 1});
                 std::string expected = at == cells.end()
                                            ? std::string()
-                                           : kw::textform(at->second, locale.decimal, 1, 1);
+                                           : kw::textForm(at->second, locale.decimal, 1, 1);
                 if (expected.find_first_not_of(' ') == std::string::npos) {
-                    expected = range.missing;
+                    expected = range.missingCode;
                 }
                 FUZZ_CHECK(t.cell(c, r) == expected);
             }
@@ -240,31 +242,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         if (!read || options.find('f') != std::string::npos) {
-            s.loadtable(kw::readtextdata(fixeddata));
+            s.loadTable(kw::readTextData(fixedData));
         }
-        s.pickgroup(0);
-        s.picktest(1);
-        s.calculate();
+        s.pickGroup(0);
+        s.pickTest(1);
+        kw::test::calculate(s);
     } catch (const kw::Failure&) {
     }
 
     if (options.find('t') != std::string::npos) {
-        link.maxrows = std::numeric_limits<int>::max(); // the results block is small
+        link.maxRows = std::numeric_limits<int>::max(); // the results block is small
     }
     try {
-        s.checkspreadsheetsave();
-        s.savetospreadsheet(link, target);
+        s.checkSheetSave();
+        s.saveToSheet(link, target);
         // The heading stands at the cell asked for, on the sheet that is active now.
-        const kw::MemoryLink::Book& book = link.books[std::size_t(link.activebook)];
-        const auto& cells = book.sheets[std::size_t(book.activesheet)].cells;
+        const kw::test::MemoryLink::Book& book = link.books[std::size_t(link.activeBook)];
+        const auto& cells = book.sheets[std::size_t(book.activeSheet)].cells;
         const auto heading =
-            cells.find({*kw::parseinteger(target.row), kw::colnumber(target.column)});
+            cells.find({*kw::parseInteger(target.row), kw::columnNumber(target.column)});
         FUZZ_CHECK(heading != cells.end() &&
                    heading->second.text == "KRUSKAL WALLIS NONPARAMETRIC ANOVA");
     } catch (const kw::Failure&) {
     }
     try {
-        s.countstospreadsheet(link);
+        s.countsToSheet(link);
     } catch (const kw::Failure&) {
     }
 

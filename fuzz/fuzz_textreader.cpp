@@ -8,10 +8,10 @@
 // NUL. The reader then splits the lines among its workers, and their slices meet in ever
 // other places of the text.
 
-#include "datatable.h"
-#include "failure.h"
+#include "core/base/failure.h"
+#include "core/data/datatable.h"
+#include "core/io/textreader.h"
 #include "fuzzcheck.h"
-#include "textreader.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::optional<kw::DataTable> table;
     try {
-        table = kw::readtextdata(bytes);
+        table = kw::readTextData(bytes);
     } catch (const kw::Failure& f) {
         FUZZ_CHECK(expected.refused);
         if (expected.shortline != 0) {
@@ -119,28 +119,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!expected.refused);
 
     const kw::DataTable& t = *table;
-    const std::size_t nvars = expected.names.size();
-    FUZZ_CHECK(static_cast<std::size_t>(t.nvars()) == nvars);
-    FUZZ_CHECK(static_cast<std::size_t>(t.ncases()) * nvars == expected.values.size());
-    for (int c = 1; c <= t.nvars(); ++c) {
+    const std::size_t variableCount = expected.names.size();
+    FUZZ_CHECK(static_cast<std::size_t>(t.variableCount()) == variableCount);
+    FUZZ_CHECK(static_cast<std::size_t>(t.caseCount()) * variableCount == expected.values.size());
+    for (int c = 1; c <= t.variableCount(); ++c) {
         FUZZ_CHECK(t.name(c) == expected.names[std::size_t(c - 1)]);
         FUZZ_CHECK(t.cell(c, 0) == t.name(c));
         const kw::ColumnView column = t.column(c);
-        FUZZ_CHECK(column.size() == static_cast<std::size_t>(t.ncases()));
-        for (int r = 1; r <= t.ncases(); ++r) {
+        FUZZ_CHECK(column.size() == static_cast<std::size_t>(t.caseCount()));
+        for (int r = 1; r <= t.caseCount(); ++r) {
             const std::string_view value = t.value(c, r);
-            FUZZ_CHECK(value == expected.values[std::size_t(r - 1) * nvars + std::size_t(c - 1)]);
+            FUZZ_CHECK(value ==
+                       expected.values[std::size_t(r - 1) * variableCount + std::size_t(c - 1)]);
             FUZZ_CHECK(column[std::size_t(r - 1)] == value);
         }
     }
-    FUZZ_CHECK(t.cell(0, t.ncases()) == std::to_string(t.ncases()));
-    FUZZ_CHECK(t.cell(t.nvars() + 1, 1).empty() && t.cell(1, t.ncases() + 1).empty());
+    FUZZ_CHECK(t.cell(0, t.caseCount()) == std::to_string(t.caseCount()));
+    FUZZ_CHECK(t.cell(t.variableCount() + 1, 1).empty() && t.cell(1, t.caseCount() + 1).empty());
 
     // An edit gives the table a cell of its own; views taken before keep the old text.
     const kw::ColumnView before = t.column(1);
     const std::string old(before[0]);
     kw::DataTable edited = t;
-    edited.setvalue(1, 1, old + "x");
+    edited.setValue(1, 1, old + "x");
     FUZZ_CHECK(edited.value(1, 1) == old + "x");
     FUZZ_CHECK(before[0] == old && t.value(1, 1) == old);
     return 0;

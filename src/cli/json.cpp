@@ -1,4 +1,4 @@
-#include "json.h"
+#include "cli/json.h"
 
 #include <array>
 #include <charconv>
@@ -9,7 +9,7 @@ namespace kw::cli {
 namespace {
 
 // Length of the valid UTF-8 sequence at s[i], or 0.
-std::size_t utf8length(std::string_view s, std::size_t i) {
+std::size_t utf8Length(std::string_view s, std::size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t n = 0;
     unsigned min = 0;
@@ -49,7 +49,7 @@ void escape(std::ostream& out, unsigned code) {
 
 } // namespace
 
-void writejsonstring(std::ostream& out, std::string_view text) {
+void writeJsonString(std::ostream& out, std::string_view text) {
     out << '"';
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -62,7 +62,7 @@ void writejsonstring(std::ostream& out, std::string_view text) {
         } else if (c < 0x80) {
             out << static_cast<char>(c);
             ++i;
-        } else if (std::size_t n = utf8length(text, i); n > 0) {
+        } else if (std::size_t n = utf8Length(text, i); n > 0) {
             out << text.substr(i, n);
             i += n;
         } else {
@@ -73,22 +73,22 @@ void writejsonstring(std::ostream& out, std::string_view text) {
     out << '"';
 }
 
-void writejsongrid(std::ostream& out, const Grid& grid) {
+void writeJsonGrid(std::ostream& out, const Grid& grid) {
     out << '[';
-    for (int r = 0; r < grid.rows(); ++r) {
+    for (int r = 0; r < grid.rowCount(); ++r) {
         out << (r > 0 ? ",\n  [" : "\n  [");
-        for (int c = 0; c < grid.cols(); ++c) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
             if (c > 0) {
                 out << ',';
             }
-            writejsonstring(out, grid.cell(c, r));
+            writeJsonString(out, grid.cell(c, r));
         }
         out << ']';
     }
-    out << (grid.rows() > 0 ? "\n ]" : "]");
+    out << (grid.rowCount() > 0 ? "\n ]" : "]");
 }
 
-void writejsonnumber(std::ostream& out, double value) {
+void writeJsonNumber(std::ostream& out, double value) {
     if (!std::isfinite(value)) {
         out << "null";
         return;
@@ -96,6 +96,33 @@ void writejsonnumber(std::ostream& out, double value) {
     std::array<char, 64> buf{};
     auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     out.write(buf.data(), res.ptr - buf.data());
+}
+
+void writeResultsJson(std::ostream& out, const Session& session) {
+    const ResultGrids& grids = session.grids();
+    const TestValues& v = session.values();
+    out << "{\n \"groupgrid\": ";
+    writeJsonGrid(out, *grids.groups);
+    out << ",\n \"npgrgrid\": ";
+    writeJsonGrid(out, *grids.summary);
+    out << ",\n \"rankgrid\": ";
+    writeJsonGrid(out, *grids.ranks);
+    out << ",\n \"countgrid\": ";
+    writeJsonGrid(out, *grids.counts);
+    out << ",\n \"mulcompgrid\": ";
+    writeJsonGrid(out, *grids.comparison);
+    out << ",\n \"alpha\": ";
+    writeJsonNumber(out, v.alpha);
+    out << ",\n \"ngroups\": " << v.groupCount;
+    out << ",\n \"ntotal\": " << v.caseCount;
+    out << ",\n \"dferror\": " << v.errorDf;
+    out << ",\n \"rankvar\": ";
+    writeJsonNumber(out, v.rankVariance);
+    out << ",\n \"chi2\": ";
+    writeJsonNumber(out, v.chiSquare);
+    out << ",\n \"pvalue\": ";
+    writeJsonNumber(out, v.pValue);
+    out << "\n}\n";
 }
 
 } // namespace kw::cli

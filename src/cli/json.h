@@ -1,6 +1,7 @@
 #pragma once
 
-#include "grid.h"
+#include "core/results/grid.h"
+#include "core/session/session.h"
 
 #include <ostream>
 #include <string_view>
@@ -9,12 +10,16 @@ namespace kw::cli {
 
 // A JSON string. Cell texts are bytes: valid UTF-8 passes through, any other byte is written
 // as the code point of the same number (\u00XX), control characters escaped.
-void writejsonstring(std::ostream& out, std::string_view text);
+void writeJsonString(std::ostream& out, std::string_view text);
 
 // A grid as an array of rows (row 0 first), each an array of its cell texts.
-void writejsongrid(std::ostream& out, const Grid& grid);
+void writeJsonGrid(std::ostream& out, const Grid& grid);
 
 // A number as the shortest text that reads back as the same double.
-void writejsonnumber(std::ostream& out, double value);
+void writeJsonNumber(std::ostream& out, double value);
+
+// The results of a session as kwtest's JSON: the five grids and the test's values, under the
+// names that scripts reading it rely on (npgrgrid, mulcompgrid, chi2 ...).
+void writeResultsJson(std::ostream& out, const Session& session);
 
 } // namespace kw::cli

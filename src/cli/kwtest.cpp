@@ -1,19 +1,26 @@
-// kwtest: the analysis of the window, run from the command line.
+// kwtest: the analysis of the window, run from the command line. The options become one
+// request (cli/request.h), which the core's analysis carries out; a session takes the outcome
+// as the window's does, and the outputs are written from it.
 
-#include "json.h"
-#include "options.h"
+#include "cli/json.h"
+#include "cli/options.h"
+#include "cli/request.h"
 
-#include "failure.h"
-#include "safefile.h"
-#include "session.h"
-#include "stagetimer.h"
+#include "core/base/failure.h"
+#include "core/io/safefile.h"
+#include "core/io/textreader.h"
+#include "core/session/session.h"
+#include "core/sheet/sheettransfer.h"
+#include "core/stats/analysis.h"
 #if defined(KW_WITH_UNO)
-#include "calclink.h"
+#include "uno/calclink.h"
 #elif defined(KW_WITH_COM)
-#include "excellink.h"
+#include "com/excellink.h"
 #endif
 
-#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -25,166 +32,142 @@ namespace {
 
 using kw::Failure;
 
-// Warnings that let the work go on are written to standard error.
+// Warnings that let the work go on are written to standard error; with KW_TIMING set in the
+// environment, so is how long each stage took and how much memory the program held then.
 class StderrFeedback final : public kw::Feedback {
 public:
     void warning(const Failure& notice) override { std::cerr << notice.message() << '\n'; }
-};
-
-int position(const kw::Session& s, const std::string& name) {
-    const auto& vars = s.variables();
-    auto it = std::find(vars.begin(), vars.end(), name);
-    if (it == vars.end()) {
-        throw Failure::plain("there is no variable named '" + name + "' in the data file");
+    bool timesStages() const override { return timing_; }
+    void stageTimed(std::string_view stage, Duration took) override {
+        long pages = 0;
+        if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+            long size = 0;
+            if (std::fscanf(f, "%ld %ld", &size, &pages) != 2) {
+                pages = 0;
+            }
+            std::fclose(f);
+        }
+        std::fprintf(stderr, "%-20.*s %8.1f ms %7.0f MB resident\n", static_cast<int>(stage.size()),
+                     stage.data(), std::chrono::duration<double, std::milli>(took).count(),
+                     static_cast<double>(pages) * 4096 / (1 << 20));
     }
-    return static_cast<int>(it - vars.begin());
-}
 
-void writejson(std::ostream& out, const kw::Session& s) {
-    using kw::cli::writejsongrid;
-    using kw::cli::writejsonnumber;
-    const auto& v = s.values();
-    out << "{\n \"groupgrid\": ";
-    writejsongrid(out, s.groupgrid());
-    out << ",\n \"npgrgrid\": ";
-    writejsongrid(out, s.npgrgrid());
-    out << ",\n \"rankgrid\": ";
-    writejsongrid(out, s.rankgrid());
-    out << ",\n \"countgrid\": ";
-    writejsongrid(out, s.countgrid());
-    out << ",\n \"mulcompgrid\": ";
-    writejsongrid(out, s.mulcompgrid());
-    out << ",\n \"alpha\": ";
-    writejsonnumber(out, v.alpha);
-    out << ",\n \"ngroups\": " << v.ngroups;
-    out << ",\n \"ntotal\": " << v.ntotal;
-    out << ",\n \"dferror\": " << v.dferror;
-    out << ",\n \"rankvar\": ";
-    writejsonnumber(out, v.rankvar);
-    out << ",\n \"chi2\": ";
-    writejsonnumber(out, v.chi2);
-    out << ",\n \"pvalue\": ";
-    writejsonnumber(out, v.pvalue);
-    out << "\n}\n";
-}
+private:
+    bool timing_ = std::getenv("KW_TIMING") != nullptr;
+};
 
 // The running spreadsheet application: LibreOffice Calc through its pipe, or Excel on
 // Windows.
-std::unique_ptr<kw::SpreadsheetLink> openlink(const kw::cli::Options& o) {
+std::unique_ptr<kw::SpreadsheetLink> openLink(const kw::cli::Options& o) {
 #if defined(KW_WITH_UNO)
-    return kw::uno::makecalclink(o.office ? *o.office : kw::uno::defaultpipe());
+    return kw::uno::makeCalcLink(o.office ? *o.office : kw::uno::defaultPipe());
 #elif defined(KW_WITH_COM)
     (void)o;
-    return kw::com::makeexcellink();
+    return kw::com::makeExcelLink();
 #else
     (void)o;
-    throw Failure::plain("this kwtest was built without the spreadsheet link (LibreOffice's "
-                         "development files were not installed when it was built)");
+    throw Failure(Failure::Reason::noSpreadsheet,
+                  "this kwtest was built without the spreadsheet link (LibreOffice's "
+                  "development files were not installed when it was built)");
 #endif
+}
+
+// --to-sheet and --counts-to-sheet.
+void writeSheets(const kw::cli::Options& o, const kw::Session& session, kw::SpreadsheetLink& link) {
+    if (o.toSheet) {
+        const auto cell = *kw::cli::parseCell(*o.at);
+        kw::SheetTarget target;
+        target.newBook = o.newBook;
+        if (!o.newBook) {
+            if (o.book) {
+                target.book = *o.book;
+            } else {
+                const auto books = link.listBooks();
+                if (books.active < 0) {
+                    throw Failure(Failure::Reason::spreadsheet,
+                                  "no document is active in the spreadsheet: give --book "
+                                  "TITLE or --new-book");
+                }
+                target.book = books.names[static_cast<std::size_t>(books.active)];
+            }
+        }
+        target.newSheet = !o.sheet.has_value();
+        target.sheet = o.sheet.value_or("");
+        target.column = cell.first;
+        target.row = cell.second;
+        session.saveToSheet(link, target);
+    }
+    if (o.countsToSheet) {
+        if (o.book) {
+            link.selectBook(*o.book);
+        }
+        session.countsToSheet(link);
+    }
 }
 
 int run(const kw::cli::Options& o) {
     StderrFeedback feedback;
-    kw::Session s;
+    kw::Session session;
+    const kw::Locale& locale = session.locale();
     std::unique_ptr<kw::SpreadsheetLink> link;
-    if (o.fromsheet) {
-        link = openlink(o);
+    kw::DataTable table;
+    std::string missingCode;
+    if (o.fromSheet) {
+        link = openLink(o);
         if (o.book) {
-            link->selectbook(*o.book);
+            link->selectBook(*o.book);
         }
-        const auto range = *kw::cli::parserange(*o.range);
-        s.readspreadsheet(*link, {*o.fromsheet, range.firstcolumn, range.lastcolumn, range.firstrow,
-                                  range.lastrow, o.emptyas});
+        const auto range = *kw::cli::parseRange(*o.range);
+        table = kw::readSheetBlock(*link,
+                                   {*o.fromSheet, range.firstColumn, range.lastColumn,
+                                    range.firstRow, range.lastRow, o.emptyAs},
+                                   locale.decimal);
+        missingCode = o.emptyAs;
     } else {
-        s.beginopen();
-        s.openfile(o.file, &feedback);
+        kw::StageTimer timer(&feedback, "read file");
+        table = kw::readTextFile(o.file, &feedback);
     }
     if (o.missing) {
-        s.setmissing(*o.missing);
-    }
-    std::optional<kw::StageTimer> timer("check variables");
-    if (o.group) {
-        s.pickgroup(position(s, *o.group));
-    }
-    if (o.groupas) {
-        s.setgroupmode(*o.groupas == "texts" ? kw::GroupMode::texts : kw::GroupMode::numbers);
-    }
-    if (o.test) {
-        s.picktest(position(s, *o.test));
-    }
-    for (const auto& w : o.where) {
-        auto c = kw::cli::splitwhere(w, s.variables());
-        if (!c) {
-            const auto op = std::min(w.find('='), w.find("<>"));
-            throw Failure::plain("there is no variable named '" + w.substr(0, op) +
-                                 "' in the data file");
-        }
-        s.pickselection(c->position);
-        s.addcondition(c->position, c->operatorposition, c->value);
-    }
-    if (o.alpha) {
-        s.setalphatext(*o.alpha);
-    }
-    timer.reset();
-    s.calculate(&feedback);
-    if (o.sort && s.multisortvisible()) {
-        s.multisort(*o.sort == "median" ? kw::SortBy::median : kw::SortBy::groupvalue);
+        missingCode = *o.missing;
     }
 
-    timer.emplace("write outputs");
+    kw::StageTimers stages(&feedback);
+    stages.next("check variables");
+    const kw::AnalysisRequest request =
+        kw::cli::analysisRequest(o, table, std::move(missingCode), locale);
+    stages.end();
+    // The table goes to the analysis, which sorts it in place of a copy.
+    kw::AnalysisOutcome outcome = kw::analyse(std::move(table), request, &feedback);
+    stages.next("results");
+    session.applyAnalysis(std::move(outcome));
+
+    stages.next("write outputs");
     // Both outputs are written in full before either replaces its target, so that a failure
     // leaves no output behind.
     std::optional<kw::SafeFile> report;
     std::optional<kw::SafeFile> json;
     if (o.report) {
         report.emplace(*o.report);
-        s.writereport(report->stream());
+        session.writeReport(report->stream());
         report->finish();
     }
     if (o.json) {
         json.emplace(*o.json);
-        writejson(json->stream(), s);
+        kw::cli::writeResultsJson(json->stream(), session);
         json->finish();
     }
     // The sheets are written before any file is put in place: a failure there leaves the
     // files as they were.
-    if (o.tosheet || o.countstosheet) {
+    if (o.toSheet || o.countsToSheet) {
         if (!link) {
-            link = openlink(o);
+            link = openLink(o);
         }
-    }
-    if (o.tosheet) {
-        const auto cell = *kw::cli::parsecell(*o.at);
-        kw::Session::SheetTarget target;
-        target.newbook = o.newbook;
-        if (!o.newbook) {
-            if (o.book) {
-                target.book = *o.book;
-            } else {
-                const auto books = link->listbooks();
-                if (books.active < 0) {
-                    throw Failure::plain("no document is active in the spreadsheet: give --book "
-                                         "TITLE or --new-book");
-                }
-                target.book = books.names[static_cast<std::size_t>(books.active)];
-            }
-        }
-        target.newsheet = !o.sheet.has_value();
-        target.sheet = o.sheet.value_or("");
-        target.column = cell.first;
-        target.row = cell.second;
-        s.savetospreadsheet(*link, target);
-    }
-    if (o.countstosheet) {
-        if (o.book) {
-            link->selectbook(*o.book);
-        }
-        s.countstospreadsheet(*link);
+        writeSheets(o, session, *link);
     }
     if (report) {
         report->publish();
     } else {
-        std::cout << s.report();
+        std::cout << session.report();
         std::cout.flush();
     }
     if (json) {
@@ -206,23 +189,19 @@ int main(int argc, char** argv) {
 #endif
     kw::cli::Options options;
     try {
-        options = kw::cli::parseoptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = kw::cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const kw::cli::UsageError& e) {
         std::cerr << "kwtest: " << e.message << '\n' << kw::cli::usage;
         return 2;
     }
     if (options.help) {
-        std::cout << kw::cli::usage << '\n' << kw::cli::helptext;
+        std::cout << kw::cli::usage << '\n' << kw::cli::helpText;
         return 0;
     }
     try {
         return run(options);
-    } catch (const Failure& f) {
-        std::cerr << f.message() << '\n';
-    } catch (const std::bad_alloc&) {
-        std::cerr << "not enough memory for this data\n";
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+    } catch (...) {
+        std::cerr << kw::caughtFailure().message() << '\n';
     }
     return 1;
 }

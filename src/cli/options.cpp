@@ -1,4 +1,4 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,7 +14,7 @@ const char* const usage =
     "       kwtest --from-sheet SHEET --range A1:C11 [--book TITLE] [--empty-as CODE] ...\n"
     "       kwtest --help\n";
 
-const char* const helptext =
+const char* const helpText =
     "Kruskal-Wallis test with multiple comparison of groups, run on a space-delimited text\n"
     "file (first line: variable names; then one line per case).\n"
     "\n"
@@ -56,18 +56,18 @@ const char* const helptext =
     "standard error and no output file is created or changed); 2 for a usage error.\n"
     "Warnings that let the calculation go on are written to standard error.\n";
 
-Options parseoptions(const std::vector<std::string>& args) {
+Options parseOptions(const std::vector<std::string>& args) {
     Options o;
-    bool endofoptions = false;
+    bool endOfOptions = false;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (endofoptions || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+        if (endOfOptions || a.size() < 2 || a.compare(0, 2, "--") != 0) {
             positional.push_back(a);
             continue;
         }
         if (a == "--") {
-            endofoptions = true;
+            endOfOptions = true;
             continue;
         }
         std::string name = a;
@@ -85,10 +85,10 @@ Options parseoptions(const std::vector<std::string>& args) {
             if (value) {
                 throw UsageError{"option " + name + " takes no value"};
             }
-            bool& flag = name == "--to-sheet"    ? o.tosheet
-                         : name == "--new-book"  ? o.newbook
-                         : name == "--new-sheet" ? o.newsheet
-                                                 : o.countstosheet;
+            bool& flag = name == "--to-sheet"    ? o.toSheet
+                         : name == "--new-book"  ? o.newBook
+                         : name == "--new-sheet" ? o.newSheet
+                                                 : o.countsToSheet;
             flag = true;
             continue;
         }
@@ -117,7 +117,7 @@ Options parseoptions(const std::vector<std::string>& args) {
             if (*value != "texts" && *value != "numbers") {
                 throw UsageError{"--group-as takes texts or numbers"};
             }
-            o.groupas = *value;
+            o.groupAs = *value;
         } else if (name == "--where") {
             if (value->find('=') == std::string::npos && value->find("<>") == std::string::npos) {
                 throw UsageError{"--where takes NAME=VALUE or NAME<>VALUE"};
@@ -133,18 +133,18 @@ Options parseoptions(const std::vector<std::string>& args) {
         } else if (name == "--json") {
             o.json = *value;
         } else if (name == "--from-sheet") {
-            o.fromsheet = *value;
+            o.fromSheet = *value;
         } else if (name == "--range") {
-            if (!parserange(*value)) {
+            if (!parseRange(*value)) {
                 throw UsageError{"--range takes a block such as A1:C11"};
             }
             o.range = *value;
         } else if (name == "--book") {
             o.book = *value;
         } else if (name == "--empty-as") {
-            o.emptyas = *value;
+            o.emptyAs = *value;
         } else if (name == "--at") {
-            if (!parsecell(*value)) {
+            if (!parseCell(*value)) {
                 throw UsageError{"--at takes a cell such as C10"};
             }
             o.at = *value;
@@ -157,7 +157,7 @@ Options parseoptions(const std::vector<std::string>& args) {
     if (o.help) {
         return o;
     }
-    if (o.fromsheet) {
+    if (o.fromSheet) {
         if (!positional.empty()) {
             throw UsageError{"give either a data file or --from-sheet, not both"};
         }
@@ -171,28 +171,28 @@ Options parseoptions(const std::vector<std::string>& args) {
         }
         o.file = positional.front();
     }
-    if (o.range && !o.fromsheet) {
+    if (o.range && !o.fromSheet) {
         throw UsageError{"--range goes with --from-sheet"};
     }
-    if (o.tosheet && !o.at) {
+    if (o.toSheet && !o.at) {
         throw UsageError{"--to-sheet needs --at"};
     }
-    if ((o.at || o.newbook || o.sheet || o.newsheet) && !o.tosheet) {
+    if ((o.at || o.newBook || o.sheet || o.newSheet) && !o.toSheet) {
         throw UsageError{"--at, --new-book, --sheet and --new-sheet go with --to-sheet"};
     }
-    if (o.newbook && o.book) {
+    if (o.newBook && o.book) {
         throw UsageError{"give either --book or --new-book"};
     }
-    if (o.sheet && o.newsheet) {
+    if (o.sheet && o.newSheet) {
         throw UsageError{"give either --sheet or --new-sheet"};
     }
-    if (o.newbook && o.sheet) {
+    if (o.newBook && o.sheet) {
         throw UsageError{"a new document has no sheet to name: leave out --sheet"};
     }
     return o;
 }
 
-std::optional<std::pair<std::string, std::string>> parsecell(const std::string& text) {
+std::optional<std::pair<std::string, std::string>> parseCell(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i]))) {
         ++i;
@@ -207,20 +207,20 @@ std::optional<std::pair<std::string, std::string>> parsecell(const std::string& 
     return std::make_pair(text.substr(0, i), text.substr(i));
 }
 
-std::optional<CellRange> parserange(const std::string& text) {
+std::optional<CellRange> parseRange(const std::string& text) {
     const auto colon = text.find(':');
     if (colon == std::string::npos) {
         return std::nullopt;
     }
-    const auto first = parsecell(text.substr(0, colon));
-    const auto last = parsecell(text.substr(colon + 1));
+    const auto first = parseCell(text.substr(0, colon));
+    const auto last = parseCell(text.substr(colon + 1));
     if (!first || !last) {
         return std::nullopt;
     }
     return CellRange{first->first, first->second, last->first, last->second};
 }
 
-std::optional<WhereCondition> splitwhere(const std::string& text,
+std::optional<WhereCondition> splitWhere(const std::string& text,
                                          const std::vector<std::string>& variables) {
     for (std::size_t p = 0; p < text.size(); ++p) {
         int op = -1;

@@ -1,7 +1,7 @@
-#include "json.h"
-#include "options.h"
+#include "cli/json.h"
+#include "cli/options.h"
 
-#include "grid.h"
+#include "support/textgrid.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 
 namespace {
 
-using kw::cli::parseoptions;
+using kw::cli::parseOptions;
 using kw::cli::UsageError;
 
 TEST(Options, ValuesFollowOrJoinTheirOption) {
-    auto o = parseoptions({"data.txt", "--group", "g", "--test=x", "--missing", "-99", "--where",
+    auto o = parseOptions({"data.txt", "--group", "g", "--test=x", "--missing", "-99", "--where",
                            "g=1", "--where=h<>a=b", "--alpha", "0.01", "--sort", "median",
                            "--group-as", "texts", "--report", "out.txt", "--json", "o.json"});
     EXPECT_EQ(o.file, "data.txt");
@@ -23,11 +23,11 @@ TEST(Options, ValuesFollowOrJoinTheirOption) {
     EXPECT_EQ(o.where, (std::vector<std::string>{"g=1", "h<>a=b"}));
     EXPECT_EQ(*o.alpha, "0.01");
     EXPECT_EQ(*o.sort, "median");
-    EXPECT_EQ(*o.groupas, "texts");
+    EXPECT_EQ(*o.groupAs, "texts");
     EXPECT_EQ(*o.report, "out.txt");
     EXPECT_EQ(*o.json, "o.json");
-    EXPECT_EQ(parseoptions({"--", "--odd-name"}).file, "--odd-name");
-    EXPECT_TRUE(parseoptions({"--help"}).help);
+    EXPECT_EQ(parseOptions({"--", "--odd-name"}).file, "--odd-name");
+    EXPECT_TRUE(parseOptions({"--help"}).help);
 }
 
 TEST(Options, UsageErrors) {
@@ -41,30 +41,30 @@ TEST(Options, UsageErrors) {
         {"a.txt", "--where", "novalue"},
     };
     for (const auto& args : bad) {
-        EXPECT_THROW(parseoptions(args), UsageError);
+        EXPECT_THROW(parseOptions(args), UsageError);
     }
 }
 
 TEST(Options, SpreadsheetSourcesAndTargets) {
-    auto o = parseoptions({"--from-sheet", "Data", "--range", "b5:C11", "--book", "lab.ods",
+    auto o = parseOptions({"--from-sheet", "Data", "--range", "b5:C11", "--book", "lab.ods",
                            "--empty-as", "NA", "--to-sheet", "--at", "C10", "--sheet", "Out",
                            "--counts-to-sheet", "--office", "mypipe"});
     EXPECT_TRUE(o.file.empty());
-    EXPECT_EQ(*o.fromsheet, "Data");
-    const auto range = kw::cli::parserange(*o.range);
+    EXPECT_EQ(*o.fromSheet, "Data");
+    const auto range = kw::cli::parseRange(*o.range);
     ASSERT_TRUE(range);
-    EXPECT_EQ(range->firstcolumn, "b");
-    EXPECT_EQ(range->firstrow, "5");
-    EXPECT_EQ(range->lastcolumn, "C");
-    EXPECT_EQ(range->lastrow, "11");
+    EXPECT_EQ(range->firstColumn, "b");
+    EXPECT_EQ(range->firstRow, "5");
+    EXPECT_EQ(range->lastColumn, "C");
+    EXPECT_EQ(range->lastRow, "11");
     EXPECT_EQ(*o.book, "lab.ods");
-    EXPECT_EQ(o.emptyas, "NA");
-    EXPECT_TRUE(o.tosheet);
+    EXPECT_EQ(o.emptyAs, "NA");
+    EXPECT_TRUE(o.toSheet);
     EXPECT_EQ(*o.sheet, "Out");
-    EXPECT_TRUE(o.countstosheet);
+    EXPECT_TRUE(o.countsToSheet);
     EXPECT_EQ(*o.office, "mypipe");
-    EXPECT_EQ(parseoptions({"d.txt"}).emptyas, "-99");
-    EXPECT_TRUE(parseoptions({"d.txt", "--to-sheet", "--at", "A1", "--new-book"}).newbook);
+    EXPECT_EQ(parseOptions({"d.txt"}).emptyAs, "-99");
+    EXPECT_TRUE(parseOptions({"d.txt", "--to-sheet", "--at", "A1", "--new-book"}).newBook);
 
     const std::vector<std::vector<std::string>> bad{
         {"d.txt", "--from-sheet", "S", "--range", "A1:B2"}, // file and sheet both
@@ -79,41 +79,51 @@ TEST(Options, SpreadsheetSourcesAndTargets) {
         {"d.txt", "--to-sheet", "--at", "C1", "--sheet", "s", "--new-sheet"},
         {"d.txt", "--to-sheet", "--at", "C1", "--new-book", "--sheet", "s"},
         {"d.txt", "--to-sheet=yes", "--at", "C1"},
+        // Where the results go means nothing without --to-sheet, also beside the counts.
+        {"d.txt", "--new-sheet"},
+        {"d.txt", "--new-book"},
+        {"d.txt", "--sheet", "s"},
+        {"d.txt", "--counts-to-sheet", "--new-sheet"},
+        {"d.txt", "--counts-to-sheet", "--sheet", "s"},
     };
     for (const auto& args : bad) {
-        EXPECT_THROW(parseoptions(args), UsageError) << args[0] << " " << args[1];
+        std::string line;
+        for (const auto& a : args) {
+            line += a + " ";
+        }
+        EXPECT_THROW(parseOptions(args), UsageError) << line;
     }
 }
 
 TEST(Options, WhereSplitsAtTheFirstOperatorAfterAKnownName) {
     const std::vector<std::string> vars{"a", "b=c", "d"};
-    auto w = kw::cli::splitwhere("a=1", vars);
+    auto w = kw::cli::splitWhere("a=1", vars);
     ASSERT_TRUE(w);
     EXPECT_EQ(w->position, 0);
-    EXPECT_EQ(w->operatorposition, 0);
+    EXPECT_EQ(w->operatorPosition, 0);
     EXPECT_EQ(w->value, "1");
-    w = kw::cli::splitwhere("b=c<>x=y", vars);
+    w = kw::cli::splitWhere("b=c<>x=y", vars);
     ASSERT_TRUE(w);
     EXPECT_EQ(w->position, 1);
-    EXPECT_EQ(w->operatorposition, 1);
+    EXPECT_EQ(w->operatorPosition, 1);
     EXPECT_EQ(w->value, "x=y");
-    w = kw::cli::splitwhere("d=", vars);
+    w = kw::cli::splitWhere("d=", vars);
     ASSERT_TRUE(w);
     EXPECT_EQ(w->value, "");
-    EXPECT_FALSE(kw::cli::splitwhere("zz=1", vars));
+    EXPECT_FALSE(kw::cli::splitWhere("zz=1", vars));
 }
 
 TEST(Json, StringsAreValidJsonWhateverTheBytes) {
     std::ostringstream out;
-    kw::cli::writejsonstring(out, std::string("a\"b\\c\td\x01\xC3\xA9\xFF\xC3", 12));
+    kw::cli::writeJsonString(out, std::string("a\"b\\c\td\x01\xC3\xA9\xFF\xC3", 12));
     EXPECT_EQ(out.str(), "\"a\\\"b\\\\c\\u0009d\\u0001\xC3\xA9\\u00ff\\u00c3\"");
-    kw::TextGrid g(2, 1);
+    kw::test::TextGrid g(2, 1);
     g.set(0, 0, "x");
     std::ostringstream grid;
-    kw::cli::writejsongrid(grid, g);
+    kw::cli::writeJsonGrid(grid, g);
     EXPECT_EQ(grid.str(), "[\n  [\"x\",\"\"]\n ]");
     std::ostringstream num;
-    kw::cli::writejsonnumber(num, 0.1);
+    kw::cli::writeJsonNumber(num, 0.1);
     EXPECT_EQ(num.str(), "0.1");
 }
 

@@ -1,6 +1,6 @@
-#include "exchangeorder.h"
-#include "fenwick.h"
-#include "freeslots.h"
+#include "core/stats/exchangeorder.h"
+#include "core/stats/fenwick.h"
+#include "core/stats/freeslots.h"
 
 #include <gtest/gtest.h>
 
@@ -31,12 +31,12 @@ std::vector<std::uint32_t> literalorder(std::vector<T> keys, Greater greater) {
 TEST(ExchangeOrder, SmallCasesByHand) {
     // [2a, 1, 2b] -> 1, 2a, 2b ; [2a, 2b, 1] -> 1, 2b, 2a
     std::vector<int> a{2, 1, 2};
-    auto o = kw::exchangesortorder(a.size(), [&](auto i, auto j) { return a[i] < a[j]; });
+    auto o = kw::exchangeSortOrder(a.size(), [&](auto i, auto j) { return a[i] < a[j]; });
     EXPECT_EQ(o, (std::vector<std::uint32_t>{1, 0, 2}));
     std::vector<int> b{2, 2, 1};
-    o = kw::exchangesortorder(b.size(), [&](auto i, auto j) { return b[i] < b[j]; });
+    o = kw::exchangeSortOrder(b.size(), [&](auto i, auto j) { return b[i] < b[j]; });
     EXPECT_EQ(o, (std::vector<std::uint32_t>{2, 1, 0}));
-    EXPECT_TRUE(kw::exchangesortorder(0, [](auto, auto) { return false; }).empty());
+    EXPECT_TRUE(kw::exchangeSortOrder(0, [](auto, auto) { return false; }).empty());
 }
 
 TEST(ExchangeOrder, EqualsLiteralSortOnRandomIntegerKeysWithTies) {
@@ -50,7 +50,7 @@ TEST(ExchangeOrder, EqualsLiteralSortOnRandomIntegerKeysWithTies) {
         }
         auto expected = literalorder(keys, [](int x, int y) { return x > y; });
         auto got =
-            kw::exchangesortorder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
+            kw::exchangeSortOrder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
         ASSERT_EQ(got, expected) << "trial " << trial;
     }
 }
@@ -66,7 +66,7 @@ TEST(ExchangeOrder, EqualsLiteralSortOnLargerTables) {
         }
         auto expected = literalorder(keys, [](int x, int y) { return x > y; });
         auto got =
-            kw::exchangesortorder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
+            kw::exchangeSortOrder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
         ASSERT_EQ(got, expected) << "trial " << trial;
     }
 }
@@ -89,7 +89,7 @@ TEST(ExchangeOrder, EqualsLiteralSortWhenQueuesRotateFar) {
     }
     auto expected = literalorder(keys, [](int x, int y) { return x > y; });
     auto got =
-        kw::exchangesortorder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
+        kw::exchangeSortOrder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
     EXPECT_EQ(got, expected);
 }
 
@@ -112,7 +112,7 @@ TEST(FreeSlots, HandOutTheKthFreeSlot) {
         kw::FreeSlots slots(m);
         takesliketheslowway(m, [&](std::int32_t k) { return slots.take(k); });
         kw::Fenwick tree = kw::Fenwick::ones(m);
-        takesliketheslowway(m, [&](std::int32_t k) { return tree.takekth(k); });
+        takesliketheslowway(m, [&](std::int32_t k) { return tree.takeKth(k); });
     }
     kw::Fenwick counts(10);
     counts.add(3, 2);

@@ -1,5 +1,5 @@
-#include "failure.h"
-#include "numbers.h"
+#include "core/base/failure.h"
+#include "core/base/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -15,53 +15,53 @@
 
 namespace {
 
-using kw::formatfixed;
-using kw::formatgeneral;
-using kw::formatstatistic;
-using kw::parseinteger;
-using kw::parsereal;
+using kw::formatFixed;
+using kw::formatGeneral;
+using kw::formatStatistic;
+using kw::parseInteger;
+using kw::parseReal;
 
 TEST(ParseReal, AcceptsTheUsualShapes) {
-    EXPECT_EQ(parsereal(" 1.5 ", '.'), 1.5);
-    EXPECT_EQ(parsereal("+2", '.'), 2.0);
-    EXPECT_EQ(parsereal("-0", '.'), 0.0);
-    EXPECT_EQ(parsereal(".5", '.'), 0.5);
-    EXPECT_EQ(parsereal("5.", '.'), 5.0);
-    EXPECT_EQ(parsereal("1E-3", '.'), 0.001);
-    EXPECT_EQ(parsereal("-2.5e+2", '.'), -250.0);
-    EXPECT_EQ(parsereal("1,5", ','), 1.5);
+    EXPECT_EQ(parseReal(" 1.5 ", '.'), 1.5);
+    EXPECT_EQ(parseReal("+2", '.'), 2.0);
+    EXPECT_EQ(parseReal("-0", '.'), 0.0);
+    EXPECT_EQ(parseReal(".5", '.'), 0.5);
+    EXPECT_EQ(parseReal("5.", '.'), 5.0);
+    EXPECT_EQ(parseReal("1E-3", '.'), 0.001);
+    EXPECT_EQ(parseReal("-2.5e+2", '.'), -250.0);
+    EXPECT_EQ(parseReal("1,5", ','), 1.5);
     // Texts longer than any usual number.
-    EXPECT_EQ(parsereal(std::string("0.").append(99, '0').append("1"), '.'), 1e-100);
-    EXPECT_EQ(parsereal(std::string(100, ' ').append("-3").append(100, ' '), '.'), -3.0);
+    EXPECT_EQ(parseReal(std::string("0.").append(99, '0').append("1"), '.'), 1e-100);
+    EXPECT_EQ(parseReal(std::string(100, ' ').append("-3").append(100, ' '), '.'), -3.0);
     const std::string digits(90, '7');
-    EXPECT_EQ(parsereal(digits, '.'), std::strtod(digits.c_str(), nullptr));
+    EXPECT_EQ(parseReal(digits, '.'), std::strtod(digits.c_str(), nullptr));
 }
 
 TEST(ParseReal, RefusesWhatIsNotANumber) {
     for (const char* text : {"nan", "inf", "-inf", "", "   ", ".", "1e", "1e+", "e5", "1.2.3",
                              "--1", "+-1", "- 1", "1 5", "1e5x", "0x10", "1,5"}) {
-        EXPECT_FALSE(parsereal(text, '.').has_value()) << text;
+        EXPECT_FALSE(parseReal(text, '.').has_value()) << text;
     }
-    EXPECT_FALSE(parsereal("1.5", ',').has_value());
-    EXPECT_FALSE(parsereal(std::string(90, '7').append("x"), '.').has_value());
+    EXPECT_FALSE(parseReal("1.5", ',').has_value());
+    EXPECT_FALSE(parseReal(std::string(90, '7').append("x"), '.').has_value());
 }
 
 TEST(ParseReal, RangeLimits) {
-    EXPECT_EQ(parsereal("1.7976931348623157e308", '.'), std::numeric_limits<double>::max());
-    EXPECT_EQ(parsereal("4.9e-324", '.'), std::numeric_limits<double>::denorm_min());
-    EXPECT_FALSE(parsereal("1e999", '.').has_value());
-    EXPECT_FALSE(parsereal("1.8e308", '.').has_value());
-    EXPECT_FALSE(parsereal("-1e400", '.').has_value());
-    EXPECT_FALSE(parsereal("10e99999999999999999999", '.').has_value());
-    EXPECT_EQ(parsereal("1e-400", '.'), 0.0);
-    EXPECT_EQ(parsereal("1e-99999999999999999999", '.'), 0.0);
-    EXPECT_EQ(parsereal(std::string("1").append(400, '0').append("e-400"), '.'), 1.0);
+    EXPECT_EQ(parseReal("1.7976931348623157e308", '.'), std::numeric_limits<double>::max());
+    EXPECT_EQ(parseReal("4.9e-324", '.'), std::numeric_limits<double>::denorm_min());
+    EXPECT_FALSE(parseReal("1e999", '.').has_value());
+    EXPECT_FALSE(parseReal("1.8e308", '.').has_value());
+    EXPECT_FALSE(parseReal("-1e400", '.').has_value());
+    EXPECT_FALSE(parseReal("10e99999999999999999999", '.').has_value());
+    EXPECT_EQ(parseReal("1e-400", '.'), 0.0);
+    EXPECT_EQ(parseReal("1e-99999999999999999999", '.'), 0.0);
+    EXPECT_EQ(parseReal(std::string("1").append(400, '0').append("e-400"), '.'), 1.0);
 }
 
 TEST(ParseReal, RealValueThrowsWithTheText) {
-    EXPECT_EQ(kw::realvalue("2.25", '.'), 2.25);
+    EXPECT_EQ(kw::realValue("2.25", '.'), 2.25);
     try {
-        kw::realvalue("abc", '.');
+        kw::realValue("abc", '.');
         ADD_FAILURE() << "no failure";
     } catch (const kw::Failure& f) {
         EXPECT_EQ(f.message(), "'abc' is not a valid floating point value");
@@ -69,35 +69,35 @@ TEST(ParseReal, RealValueThrowsWithTheText) {
 }
 
 TEST(ParseInteger, SignedThirtyTwoBitRange) {
-    EXPECT_EQ(parseinteger(" -7 "), -7);
-    EXPECT_EQ(parseinteger("+3"), 3);
-    EXPECT_EQ(parseinteger("2147483647"), 2147483647);
-    EXPECT_EQ(parseinteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(parseInteger(" -7 "), -7);
+    EXPECT_EQ(parseInteger("+3"), 3);
+    EXPECT_EQ(parseInteger("2147483647"), 2147483647);
+    EXPECT_EQ(parseInteger("-2147483648"), std::numeric_limits<std::int32_t>::min());
     for (const char* text : {"2147483648", "-2147483649", "99999999999999999999", "1.0", "1e3", "",
                              " ", "+", "-", "12a", "1 2"}) {
-        EXPECT_FALSE(parseinteger(text).has_value()) << text;
+        EXPECT_FALSE(parseInteger(text).has_value()) << text;
     }
 }
 
 TEST(FormatGeneral, FixedAndExponentForms) {
-    EXPECT_EQ(formatgeneral(0.05, 15), "0.05");
-    EXPECT_EQ(formatgeneral(3, 15), "3");
-    EXPECT_EQ(formatgeneral(-2.5, 15, ','), "-2,5");
-    EXPECT_EQ(formatgeneral(0.1 + 0.2, 15), "0.3");
-    EXPECT_EQ(formatgeneral(2.0 / 3.0, 3), "0.667");
-    EXPECT_EQ(formatgeneral(1.5e-6, 15), "1.5E-6");
-    EXPECT_EQ(formatgeneral(1.5e-6, 15, ','), "1,5E-6");
-    EXPECT_EQ(formatgeneral(1.2345678e-5, 3), "0.0000123");
-    EXPECT_EQ(formatgeneral(1e20, 15), "1E20");
-    EXPECT_EQ(formatgeneral(1e14, 15), "100000000000000");
-    EXPECT_EQ(formatgeneral(1e15, 15), "1E15");
-    EXPECT_EQ(formatgeneral(123456, 3), "1.23E5");
-    EXPECT_EQ(formatgeneral(-1e-100, 15), "-1E-100");
-    EXPECT_EQ(formatgeneral(-0.0, 15), "0");
+    EXPECT_EQ(formatGeneral(0.05, 15), "0.05");
+    EXPECT_EQ(formatGeneral(3, 15), "3");
+    EXPECT_EQ(formatGeneral(-2.5, 15, ','), "-2,5");
+    EXPECT_EQ(formatGeneral(0.1 + 0.2, 15), "0.3");
+    EXPECT_EQ(formatGeneral(2.0 / 3.0, 3), "0.667");
+    EXPECT_EQ(formatGeneral(1.5e-6, 15), "1.5E-6");
+    EXPECT_EQ(formatGeneral(1.5e-6, 15, ','), "1,5E-6");
+    EXPECT_EQ(formatGeneral(1.2345678e-5, 3), "0.0000123");
+    EXPECT_EQ(formatGeneral(1e20, 15), "1E20");
+    EXPECT_EQ(formatGeneral(1e14, 15), "100000000000000");
+    EXPECT_EQ(formatGeneral(1e15, 15), "1E15");
+    EXPECT_EQ(formatGeneral(123456, 3), "1.23E5");
+    EXPECT_EQ(formatGeneral(-1e-100, 15), "-1E-100");
+    EXPECT_EQ(formatGeneral(-0.0, 15), "0");
     // The rounded value decides the form.
-    EXPECT_EQ(formatgeneral(999.96, 4), "1000");
-    EXPECT_EQ(formatgeneral(99999.5, 5), "1E5");
-    EXPECT_EQ(formatgeneral(9.9999999e-6, 3), "0.00001");
+    EXPECT_EQ(formatGeneral(999.96, 4), "1000");
+    EXPECT_EQ(formatGeneral(99999.5, 5), "1E5");
+    EXPECT_EQ(formatGeneral(9.9999999e-6, 3), "0.00001");
 }
 
 TEST(FormatGeneral, ReadsBackAsTheRoundedValue) {
@@ -112,48 +112,48 @@ TEST(FormatGeneral, ReadsBackAsTheRoundedValue) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.*e", n - 1, x);
         const char mark = trial % 2 == 0 ? '.' : ',';
-        const std::string text = formatgeneral(x, n, mark);
+        const std::string text = formatGeneral(x, n, mark);
         ASSERT_TRUE(std::regex_match(text, mark == '.' ? point : comma)) << text;
-        ASSERT_EQ(parsereal(text, mark), std::strtod(buf, nullptr)) << text << " from " << buf;
+        ASSERT_EQ(parseReal(text, mark), std::strtod(buf, nullptr)) << text << " from " << buf;
     }
 }
 
 TEST(FormatFixed, AsPrintfBesideTiesWithoutNegativeZero) {
-    EXPECT_EQ(formatfixed(-0.0001, 3), "0.000");
-    EXPECT_EQ(formatfixed(-0.4, 0), "0");
-    EXPECT_EQ(formatfixed(-0.0, 2), "0.00");
-    EXPECT_EQ(formatfixed(1e21, 0), "1000000000000000000000");
+    EXPECT_EQ(formatFixed(-0.0001, 3), "0.000");
+    EXPECT_EQ(formatFixed(-0.4, 0), "0");
+    EXPECT_EQ(formatFixed(-0.0, 2), "0.00");
+    EXPECT_EQ(formatFixed(1e21, 0), "1000000000000000000000");
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> value(-1e6, 1e6);
     for (int trial = 0; trial < 5000; ++trial) {
         const double x = value(rng);
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.*f", trial % 8, x);
-        ASSERT_EQ(formatfixed(x, trial % 8), buf);
+        ASSERT_EQ(formatFixed(x, trial % 8), buf);
     }
     // Exact halfway values round away from zero, whatever printf does with them.
-    EXPECT_EQ(formatfixed(0.0625, 3), "0.063");
-    EXPECT_EQ(formatfixed(-0.0625, 3), "-0.063");
-    EXPECT_EQ(formatfixed(57.0 / 16, 3), "3.563");
-    EXPECT_EQ(formatfixed(0.5, 0), "1");
-    EXPECT_EQ(formatfixed(999.9995, 3), "1000.000"); // just above the tie as a double
-    EXPECT_EQ(formatfixed(0.0005, 3), "0.001");
-    EXPECT_EQ(formatgeneral(123456789012344.5, 15), "123456789012345");
-    EXPECT_EQ(formatgeneral(0.03125, 3), "0.0313");
-    EXPECT_EQ(formatgeneral(9.5, 1), "1E1");
-    EXPECT_EQ(kw::rightalign("1.5", 7), "    1.5");
-    EXPECT_EQ(kw::rightalign("12345678", 7), "12345678");
+    EXPECT_EQ(formatFixed(0.0625, 3), "0.063");
+    EXPECT_EQ(formatFixed(-0.0625, 3), "-0.063");
+    EXPECT_EQ(formatFixed(57.0 / 16, 3), "3.563");
+    EXPECT_EQ(formatFixed(0.5, 0), "1");
+    EXPECT_EQ(formatFixed(999.9995, 3), "1000.000"); // just above the tie as a double
+    EXPECT_EQ(formatFixed(0.0005, 3), "0.001");
+    EXPECT_EQ(formatGeneral(123456789012344.5, 15), "123456789012345");
+    EXPECT_EQ(formatGeneral(0.03125, 3), "0.0313");
+    EXPECT_EQ(formatGeneral(9.5, 1), "1E1");
+    EXPECT_EQ(kw::rightAlign("1.5", 7), "    1.5");
+    EXPECT_EQ(kw::rightAlign("12345678", 7), "12345678");
 }
 
 TEST(FormatStatistic, SevenSignificantDigitsThreeDecimals) {
-    EXPECT_EQ(formatstatistic(3.14159265, ','), "3,142");
-    EXPECT_EQ(formatstatistic(-0.0, '.'), "0.000");
-    EXPECT_EQ(formatstatistic(-0.00012, '.'), "0.000");
+    EXPECT_EQ(formatStatistic(3.14159265, ','), "3,142");
+    EXPECT_EQ(formatStatistic(-0.0, '.'), "0.000");
+    EXPECT_EQ(formatStatistic(-0.00012, '.'), "0.000");
     // Rounded to 7 digits first: 12345.67, not 12345.675.
-    EXPECT_EQ(formatstatistic(12345.6749, '.'), "12345.670");
-    EXPECT_EQ(formatstatistic(123456.789, '.'), "123456.800");
-    EXPECT_EQ(formatstatistic(1234567.4, '.'), "1234567.000");
-    EXPECT_EQ(formatstatistic(12345678, ','), "1,234568E7");
+    EXPECT_EQ(formatStatistic(12345.6749, '.'), "12345.670");
+    EXPECT_EQ(formatStatistic(123456.789, '.'), "123456.800");
+    EXPECT_EQ(formatStatistic(1234567.4, '.'), "1234567.000");
+    EXPECT_EQ(formatStatistic(12345678, ','), "1,234568E7");
 }
 
 TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
@@ -161,12 +161,12 @@ TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
     // rely on it and write such texts again from their values.
     bool canonical = false;
     for (const char* text : {"0", "1.5", "-1.5", "100.001", "0.000001", "123456789012345"}) {
-        ASSERT_TRUE(kw::parsereal(text, '.', &canonical));
+        ASSERT_TRUE(kw::parseReal(text, '.', &canonical));
         EXPECT_TRUE(canonical) << text;
     }
     for (const char* text :
          {"-0", "01", "1.50", ".5", "5.", "+1", "1E3", " 1", "0.0", "1234567890123456"}) {
-        ASSERT_TRUE(kw::parsereal(text, '.', &canonical));
+        ASSERT_TRUE(kw::parseReal(text, '.', &canonical));
         EXPECT_FALSE(canonical) << text;
     }
     std::mt19937_64 rng(11);
@@ -174,7 +174,7 @@ TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
         const double x = std::ldexp(static_cast<double>(rng() % (1ull << 40)), -int(rng() % 60));
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.*g", 1 + int(rng() % 15), (rng() % 2 ? -x : x));
-        const auto v = kw::parsereal(buf, '.', &canonical);
+        const auto v = kw::parseReal(buf, '.', &canonical);
         ASSERT_TRUE(v);
         if (canonical) {
             char back[400];
@@ -185,9 +185,9 @@ TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
 }
 
 TEST(GeneralRoundTrip, GivesTheValueOfTheText) {
-    EXPECT_EQ(kw::generalroundtrip(1.0 / 3.0, 3), 0.333);
-    EXPECT_EQ(kw::generalroundtrip(2.0 / 3.0, 15), 0.666666666666667);
-    EXPECT_EQ(kw::generalroundtrip(1.23456e-7, 2), 1.2e-7);
+    EXPECT_EQ(kw::generalRoundTrip(1.0 / 3.0, 3), 0.333);
+    EXPECT_EQ(kw::generalRoundTrip(2.0 / 3.0, 15), 0.666666666666667);
+    EXPECT_EQ(kw::generalRoundTrip(1.23456e-7, 2), 1.2e-7);
 }
 
 } // namespace

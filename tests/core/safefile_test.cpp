@@ -1,5 +1,5 @@
-#include "failure.h"
-#include "safefile.h"
+#include "core/base/failure.h"
+#include "core/io/safefile.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ protected:
 
 TEST_F(SafeFile, WritesNewFilesAndReplacesOldOnesKeepingTheirMode) {
     const std::string bytes(" var1 var2\r\n 1 5\r\n\0\xff\r\n", 23);
-    kw::writefilesafely((dir_ / "new.txt").string(), writing(bytes));
+    kw::writeFileSafely((dir_ / "new.txt").string(), writing(bytes));
     EXPECT_EQ(readbytes(dir_ / "new.txt"), bytes);
     const mode_t mask = umask(0);
     umask(mask);
@@ -77,10 +77,10 @@ TEST_F(SafeFile, WritesNewFilesAndReplacesOldOnesKeepingTheirMode) {
 
     writebytes(dir_ / "old.txt", oldbytes);
     ASSERT_EQ(chmod((dir_ / "old.txt").c_str(), 0640), 0);
-    kw::writefilesafely((dir_ / "old.txt").string(), writing("new"));
+    kw::writeFileSafely((dir_ / "old.txt").string(), writing("new"));
     EXPECT_EQ(readbytes(dir_ / "old.txt"), "new");
     EXPECT_EQ(modeof(dir_ / "old.txt"), 0640u);
-    kw::writefilesafely((dir_ / "old.txt").string(), [](std::ostream&) {});
+    kw::writeFileSafely((dir_ / "old.txt").string(), [](std::ostream&) {});
     EXPECT_EQ(readbytes(dir_ / "old.txt"), "");
     EXPECT_EQ(entries(dir_), (Names{"new.txt", "old.txt"}));
 }
@@ -92,13 +92,13 @@ TEST_F(SafeFile, FailingWriterLeavesEverythingAsItWas) {
         out << std::string(100000, 'x');
         throw std::runtime_error("stopped");
     };
-    EXPECT_ANY_THROW(kw::writefilesafely(target.string(), throwing));
-    EXPECT_ANY_THROW(kw::writefilesafely((dir_ / "fresh.txt").string(), throwing));
+    EXPECT_ANY_THROW(kw::writeFileSafely(target.string(), throwing));
+    EXPECT_ANY_THROW(kw::writeFileSafely((dir_ / "fresh.txt").string(), throwing));
     auto broken = [](std::ostream& out) {
         out << "partial";
         out.setstate(std::ios::badbit);
     };
-    EXPECT_THROW(kw::writefilesafely(target.string(), broken), kw::Failure);
+    EXPECT_THROW(kw::writeFileSafely(target.string(), broken), kw::Failure);
     EXPECT_EQ(readbytes(target), oldbytes);
     EXPECT_EQ(entries(dir_), (Names{"data.txt"}));
 }
@@ -106,14 +106,14 @@ TEST_F(SafeFile, FailingWriterLeavesEverythingAsItWas) {
 TEST_F(SafeFile, FolderAsTargetOrMissingFolderIsAFailure) {
     fs::create_directory(dir_ / "folder");
     writebytes(dir_ / "folder" / "inside.txt", oldbytes);
-    EXPECT_THROW(kw::writefilesafely((dir_ / "folder").string(), writing("new")), kw::Failure);
+    EXPECT_THROW(kw::writeFileSafely((dir_ / "folder").string(), writing("new")), kw::Failure);
     EXPECT_EQ(entries(dir_ / "folder"), (Names{"inside.txt"}));
     EXPECT_EQ(readbytes(dir_ / "folder" / "inside.txt"), oldbytes);
 
-    EXPECT_THROW(kw::writefilesafely((dir_ / "nowhere" / "x.txt").string(), writing("new")),
+    EXPECT_THROW(kw::writeFileSafely((dir_ / "nowhere" / "x.txt").string(), writing("new")),
                  kw::Failure);
     writebytes(dir_ / "plain", oldbytes);
-    EXPECT_THROW(kw::writefilesafely((dir_ / "plain" / "x.txt").string(), writing("new")),
+    EXPECT_THROW(kw::writeFileSafely((dir_ / "plain" / "x.txt").string(), writing("new")),
                  kw::Failure);
     EXPECT_EQ(readbytes(dir_ / "plain"), oldbytes);
     EXPECT_EQ(entries(dir_), (Names{"folder", "plain"}));
@@ -127,10 +127,10 @@ TEST_F(SafeFile, LinkStaysAndTheFileItNamesIsReplaced) {
     const fs::path relative = fs::path("..") / "real" / "data.txt";
     fs::create_symlink(relative, dir_ / "links" / "relative");
 
-    kw::writefilesafely((dir_ / "links" / "absolute").string(), writing("first"));
+    kw::writeFileSafely((dir_ / "links" / "absolute").string(), writing("first"));
     EXPECT_TRUE(fs::is_symlink(dir_ / "links" / "absolute"));
     EXPECT_EQ(readbytes(dir_ / "real" / "data.txt"), "first");
-    kw::writefilesafely((dir_ / "links" / "relative").string(), writing("second"));
+    kw::writeFileSafely((dir_ / "links" / "relative").string(), writing("second"));
     EXPECT_EQ(fs::read_symlink(dir_ / "links" / "relative"), relative);
     EXPECT_EQ(readbytes(dir_ / "real" / "data.txt"), "second");
     EXPECT_EQ(entries(dir_ / "real"), (Names{"data.txt"}));
@@ -140,7 +140,7 @@ TEST_F(SafeFile, LinkStaysAndTheFileItNamesIsReplaced) {
 // A link whose file does not exist yet stays a link, and the file it names is created.
 TEST_F(SafeFile, DanglingLinkStays) {
     fs::create_symlink("target.txt", dir_ / "link");
-    kw::writefilesafely((dir_ / "link").string(), writing("made"));
+    kw::writeFileSafely((dir_ / "link").string(), writing("made"));
     EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
     EXPECT_EQ(readbytes(dir_ / "target.txt"), "made");
 }
@@ -148,7 +148,7 @@ TEST_F(SafeFile, DanglingLinkStays) {
 TEST_F(SafeFile, BareNameGoesToTheWorkingFolder) {
     const fs::path previous = fs::current_path();
     fs::current_path(dir_);
-    EXPECT_NO_THROW(kw::writefilesafely("bare.txt", writing("here")));
+    EXPECT_NO_THROW(kw::writeFileSafely("bare.txt", writing("here")));
     fs::current_path(previous);
     EXPECT_EQ(readbytes(dir_ / "bare.txt"), "here");
     EXPECT_EQ(entries(dir_), (Names{"bare.txt"}));
@@ -177,9 +177,9 @@ TEST_F(SafeFile, DiskFullWhileWritingLeavesTheOldFile) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     const std::string big(1 << 20, 'x');
     const std::string message =
-        failureof([&] { kw::writefilesafely(target.string(), writing(big)); });
+        failureof([&] { kw::writeFileSafely(target.string(), writing(big)); });
     const std::string fresh =
-        failureof([&] { kw::writefilesafely((dir_ / "fresh.txt").string(), writing(big)); });
+        failureof([&] { kw::writeFileSafely((dir_ / "fresh.txt").string(), writing(big)); });
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, oldhandler);
 
@@ -192,7 +192,7 @@ TEST_F(SafeFile, DiskFullWhileWritingLeavesTheOldFile) {
 // Folders the program may not write into: one of the kernel's (refused even to root) and,
 // when the tests do not run as root, a folder without write permission.
 TEST_F(SafeFile, UnwritableFolderIsAFailure) {
-    EXPECT_NE(failureof([] { kw::writefilesafely("/proc/kwreport.txt", writing("x")); }), "");
+    EXPECT_NE(failureof([] { kw::writeFileSafely("/proc/kwreport.txt", writing("x")); }), "");
     EXPECT_FALSE(fs::exists("/proc/kwreport.txt"));
     if (geteuid() == 0) {
         return; // permissions do not bind root
@@ -202,7 +202,7 @@ TEST_F(SafeFile, UnwritableFolderIsAFailure) {
     writebytes(locked / "report.txt", oldbytes);
     ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
     const std::string message =
-        failureof([&] { kw::writefilesafely((locked / "report.txt").string(), writing("new")); });
+        failureof([&] { kw::writeFileSafely((locked / "report.txt").string(), writing("new")); });
     chmod(locked.c_str(), 0755);
     EXPECT_NE(message.find(std::strerror(EACCES)), std::string::npos);
     EXPECT_EQ(readbytes(locked / "report.txt"), oldbytes);
@@ -216,7 +216,7 @@ namespace {
 // A full device is written directly, and its error is reported, not swallowed.
 TEST(SafeFileDevice, FullDeviceReportsTheSystemsMessage) {
     const std::string message = failureof([] {
-        kw::writefilesafely("/dev/full",
+        kw::writeFileSafely("/dev/full",
                             [](std::ostream& out) { out << std::string(1 << 16, 'x'); });
     });
     EXPECT_EQ(message, std::string("cannot write the file /dev/full: ") + std::strerror(ENOSPC));
@@ -225,7 +225,7 @@ TEST(SafeFileDevice, FullDeviceReportsTheSystemsMessage) {
 TEST(SafeFileDevice, DeviceIsWrittenNotReplaced) {
     // A device (or pipe) cannot be replaced by a file: it is written directly and stays what
     // it is.
-    kw::writefilesafely("/dev/null", [](std::ostream& out) { out << "report\r\n"; });
+    kw::writeFileSafely("/dev/null", [](std::ostream& out) { out << "report\r\n"; });
     std::error_code ec;
     const auto status = std::filesystem::status("/dev/null", ec);
     EXPECT_EQ(status.type(), std::filesystem::file_type::character);

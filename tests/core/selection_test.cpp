@@ -1,7 +1,8 @@
-#include "collation.h"
-#include "datatable.h"
-#include "selection.h"
-#include "textreader.h"
+#include "core/base/locale.h"
+#include "core/data/datatable.h"
+#include "core/data/selection.h"
+#include "core/data/valuelist.h"
+#include "core/io/textreader.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +24,32 @@ DataTable maketable(const std::vector<std::vector<std::string>>& columns) {
     DataTable t = DataTable::blank(names, static_cast<int>(columns.front().size()));
     for (std::size_t k = 0; k < columns.size(); ++k) {
         for (std::size_t r = 0; r < columns[k].size(); ++r) {
-            t.setvalue(static_cast<int>(k + 1), static_cast<int>(r + 1), columns[k][r]);
+            t.setValue(static_cast<int>(k + 1), static_cast<int>(r + 1), columns[k][r]);
         }
     }
     return t;
 }
 
+// Whether case `row` meets every condition, as the definition says it, one case at a time.
+bool meetsAll(const DataTable& t, const std::vector<Condition>& conditions, int row) {
+    bool included = true;
+    for (const auto& c : conditions) {
+        const bool same = t.value(c.column, row) == c.value;
+        if ((c.op == Operator::equal) != same) {
+            included = false;
+        }
+    }
+    return included;
+}
+
 std::vector<int> includedrows(const DataTable& t, const std::vector<Condition>& conditions) {
     std::vector<int> rows;
-    const std::vector<char> all = kw::includedcases(t, conditions);
-    EXPECT_EQ(all.size(), static_cast<std::size_t>(t.ncases()));
-    for (int r = 1; r <= t.ncases(); ++r) {
-        EXPECT_EQ(kw::isincluded(t, conditions, r), all[static_cast<std::size_t>(r - 1)] != 0)
+    const std::vector<char> all = kw::includedCases(t, conditions);
+    EXPECT_EQ(all.size(), static_cast<std::size_t>(t.caseCount()));
+    for (int r = 1; r <= t.caseCount(); ++r) {
+        EXPECT_EQ(meetsAll(t, conditions, r), all[static_cast<std::size_t>(r - 1)] != 0)
             << "row " << r;
-        if (kw::isincluded(t, conditions, r)) {
+        if (meetsAll(t, conditions, r)) {
             rows.push_back(r);
         }
     }
@@ -111,12 +124,12 @@ TEST(ValueList, SortedCaselessWithTheFirstSpellingMet) {
     const kw::CaselessCollation c;
     const DataTable t = maketable(
         {{"b", "a", "A", "b", "B"}, {"2", "10", "1", "2", "10"}, {"A", "x", "", "a", "last"}});
-    EXPECT_EQ(kw::valuelist(t, 1, c), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(kw::valuelist(t, 2, c), (std::vector<std::string>{"1", "10", "2"}));
+    EXPECT_EQ(kw::valueList(t, 1, c), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(kw::valueList(t, 2, c), (std::vector<std::string>{"1", "10", "2"}));
     // The empty text sorts first; the last case contributes too.
-    EXPECT_EQ(kw::valuelist(t, 3, c), (std::vector<std::string>{"", "A", "last", "x"}));
-    const DataTable read = kw::readtextdata("v\r\nB\r\nb\r\n3.5\r\n");
-    EXPECT_EQ(kw::valuelist(read, 1, c), (std::vector<std::string>{"3.5", "B"}));
+    EXPECT_EQ(kw::valueList(t, 3, c), (std::vector<std::string>{"", "A", "last", "x"}));
+    const DataTable read = kw::readTextData("v\r\nB\r\nb\r\n3.5\r\n");
+    EXPECT_EQ(kw::valueList(read, 1, c), (std::vector<std::string>{"3.5", "B"}));
 }
 
 TEST(DistinctSorted, UsesTheGivenCollationAndKeepsFirstIndexes) {
@@ -127,15 +140,15 @@ TEST(DistinctSorted, UsesTheGivenCollationAndKeepsFirstIndexes) {
         }
     } bylength;
     const std::vector<std::string> texts{"bb", "a", "cc", "d", "eee", "a", "zz"};
-    EXPECT_EQ(kw::distinctsorted(texts, texts.size(), bylength),
+    EXPECT_EQ(kw::distinctSorted(texts, texts.size(), bylength),
               (std::vector<std::size_t>{1, 0, 4}));
     // Only the first n texts count.
-    EXPECT_EQ(kw::distinctsorted(texts, 3, bylength), (std::vector<std::size_t>{1, 0}));
-    EXPECT_TRUE(kw::distinctsorted(texts, 0, bylength).empty());
+    EXPECT_EQ(kw::distinctSorted(texts, 3, bylength), (std::vector<std::size_t>{1, 0}));
+    EXPECT_TRUE(kw::distinctSorted(texts, 0, bylength).empty());
 
     const kw::CaselessCollation caseless;
     const std::vector<std::string> words{"Beta", "alpha", "ALPHA", "beta", "", "Alpha", "gamma"};
-    EXPECT_EQ(kw::distinctsorted(words, words.size(), caseless),
+    EXPECT_EQ(kw::distinctSorted(words, words.size(), caseless),
               (std::vector<std::size_t>{4, 1, 0, 6}));
     // Many spellings of one word, more than a small sort would keep in order by chance.
     std::vector<std::string> spellings;
@@ -150,7 +163,7 @@ TEST(DistinctSorted, UsesTheGivenCollationAndKeepsFirstIndexes) {
         spellings.push_back(w);
     }
     spellings.push_back("abc");
-    EXPECT_EQ(kw::distinctsorted(spellings, spellings.size(), caseless),
+    EXPECT_EQ(kw::distinctSorted(spellings, spellings.size(), caseless),
               (std::vector<std::size_t>{64, 0}));
 }
 

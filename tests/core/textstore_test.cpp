@@ -1,6 +1,6 @@
-#include "datatable.h"
-#include "textreader.h"
-#include "textstore.h"
+#include "core/data/datatable.h"
+#include "core/data/textstore.h"
+#include "core/io/textreader.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +86,8 @@ TEST(TextStore, TextsAroundTheLengthFieldLimit) {
 
 TEST(DataTable, EmptyAndBlankTables) {
     const DataTable none;
-    EXPECT_EQ(none.nvars(), 0);
-    EXPECT_EQ(none.ncases(), 0);
+    EXPECT_EQ(none.variableCount(), 0);
+    EXPECT_EQ(none.caseCount(), 0);
     EXPECT_EQ(none.cell(0, 0), "no data");
     EXPECT_EQ(none.cell(1, 1), "");
     EXPECT_EQ(kw::ColumnView().size(), 0u);
@@ -101,16 +101,16 @@ TEST(DataTable, EmptyAndBlankTables) {
     EXPECT_EQ(blank.cell(1, 3), "");
     EXPECT_EQ(blank.cell(-1, 0), "");
     EXPECT_EQ(blank.cell(0, -1), "");
-    blank.setlabel("typed");
+    blank.setLabel("typed");
     EXPECT_EQ(blank.cell(0, 0), "typed");
 }
 
 TEST(DataTable, EditsLeaveEarlierViewsAndCopiesAlone) {
-    DataTable t = kw::readtextdata("g x\r\n1 10\r\n2 20\r\n3 30\r\n");
+    DataTable t = kw::readTextData("g x\r\n1 10\r\n2 20\r\n3 30\r\n");
     const kw::ColumnView before = t.column(2);
     const DataTable copy = t;
-    t.setvalue(2, 2, "twenty");
-    t.setvalue(1, 3, "");
+    t.setValue(2, 2, "twenty");
+    t.setValue(1, 3, "");
     EXPECT_EQ(t.value(2, 2), "twenty");
     EXPECT_EQ(t.cell(1, 3), "");
     EXPECT_EQ(t.value(2, 1), "10");
@@ -119,17 +119,19 @@ TEST(DataTable, EditsLeaveEarlierViewsAndCopiesAlone) {
     EXPECT_EQ(copy.value(2, 2), "20");
     EXPECT_EQ(copy.value(1, 3), "3");
     // Editing again, with no view held, still changes only the table.
-    t.setvalue(2, 2, "again");
+    t.setValue(2, 2, "again");
     EXPECT_EQ(t.value(2, 2), "again");
     EXPECT_EQ(copy.value(2, 2), "20");
 }
 
 TEST(DataTable, PermuteMovesWholeCasesAndKeepsCaseNumbers) {
-    DataTable t = kw::readtextdata("g x\r\na 1\r\nb 2\r\nc 3\r\nd 4\r\n");
+    DataTable t = kw::readTextData("g x\r\na 1\r\nb 2\r\nc 3\r\nd 4\r\n");
     const std::vector<std::uint32_t> order{2, 0, 3, 1};
     const kw::ColumnView before = t.column(1);
-    EXPECT_EQ(columntexts(t.permutedcolumn(2, order)), (Texts{"3", "1", "4", "2"}));
-    // permutedcolumn only looks ahead.
+    // A copy that is reordered (as the analysis reorders its copy) leaves the original alone.
+    DataTable copy = t;
+    copy.permute(order);
+    EXPECT_EQ(columntexts(copy.column(2)), (Texts{"3", "1", "4", "2"}));
     EXPECT_EQ(columntexts(t.column(2)), (Texts{"1", "2", "3", "4"}));
     t.permute(order);
     EXPECT_EQ(columntexts(t.column(1)), (Texts{"c", "a", "d", "b"}));
@@ -139,7 +141,7 @@ TEST(DataTable, PermuteMovesWholeCasesAndKeepsCaseNumbers) {
     }
     EXPECT_EQ(columntexts(before), (Texts{"a", "b", "c", "d"}));
     // An edit after the reorder lands on the reordered row.
-    t.setvalue(1, 1, "C");
+    t.setValue(1, 1, "C");
     EXPECT_EQ(columntexts(t.column(1)), (Texts{"C", "a", "d", "b"}));
     EXPECT_EQ(columntexts(before), (Texts{"a", "b", "c", "d"}));
 }

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "core/base/failure.h"
+
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+namespace kw {
+
+// What long work tells its caller while it runs: how far it has come, warnings that let it go
+// on, whether it should stop (it then throws kw::Cancelled), and, for a caller that wants to
+// tune the program, how long each of its stages took.
+class Feedback {
+public:
+    using Duration = std::chrono::steady_clock::duration;
+
+    virtual ~Feedback() = default;
+    virtual void progress(std::string_view /*stage*/, double /*fraction*/) {}
+    virtual void warning(const Failure& /*notice*/) {}
+    virtual bool cancelled() const { return false; }
+
+    // Whether stageTimed is wanted: timing costs a clock reading at each stage.
+    virtual bool timesStages() const { return false; }
+    virtual void stageTimed(std::string_view /*stage*/, Duration /*took*/) {}
+};
+
+// Calls progress every `every` steps and throws Cancelled when asked to stop.
+class Pacer {
+public:
+    Pacer(Feedback* feedback, std::string_view stage, std::size_t total,
+          std::size_t every = 1 << 16)
+        : feedback_(feedback), stage_(stage), total_(total ? total : 1), every_(every) {}
+
+    void tick(std::size_t done) {
+        if (feedback_ != nullptr && done >= next_) {
+            next_ = done + every_;
+            check(done);
+        }
+    }
+
+    void check(std::size_t done) {
+        if (feedback_ == nullptr) {
+            return;
+        }
+        if (feedback_->cancelled()) {
+            throw Cancelled();
+        }
+        feedback_->progress(stage_, static_cast<double>(done) / static_cast<double>(total_));
+    }
+
+private:
+    Feedback* feedback_;
+    std::string_view stage_;
+    std::size_t total_;
+    std::size_t every_;
+    std::size_t next_ = 0;
+};
+
+// Tells the feedback how long a stage took, from its construction to its end, when the
+// feedback times stages. Stages are literals.
+class StageTimer {
+public:
+    StageTimer(Feedback* feedback, const char* stage)
+        : feedback_(feedback != nullptr && feedback->timesStages() ? feedback : nullptr),
+          stage_(stage) {
+        if (feedback_ != nullptr) {
+            start_ = std::chrono::steady_clock::now();
+        }
+    }
+    StageTimer(const StageTimer&) = delete;
+    StageTimer& operator=(const StageTimer&) = delete;
+    ~StageTimer() {
+        if (feedback_ != nullptr) {
+            feedback_->stageTimed(stage_, std::chrono::steady_clock::now() - start_);
+        }
+    }
+
+private:
+    Feedback* feedback_;
+    const char* stage_;
+    std::chrono::steady_clock::time_point start_{};
+};
+
+// A sequence of stages, each ended by the next: stages.next("rank"), ..., stages.end().
+class StageTimers {
+public:
+    explicit StageTimers(Feedback* feedback) : feedback_(feedback) {}
+    void next(const char* stage) {
+        current_.reset();
+        current_.emplace(feedback_, stage);
+    }
+    void end() { current_.reset(); }
+
+private:
+    Feedback* feedback_;
+    std::optional<StageTimer> current_;
+};
+
+} // namespace kw

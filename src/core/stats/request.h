@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/base/locale.h"
+#include "core/data/selection.h"
+#include "core/data/variablechecks.h"
+#include "core/stats/comparison.h"
+#include "core/stats/ranking.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+// One analysis as the user asks for it: the columns, how the groups are told apart, which
+// cases take part, the level of the test. The window fills it from its controls, kwtest from
+// its options; analyse() carries it out.
+struct AnalysisRequest {
+    int groupColumn = 0; // 1-based columns of the data table; 0: none chosen
+    int testColumn = 0;
+    GroupMode groupMode = GroupMode::numbers;
+    std::string missingCode;           // cases whose test text is this are left out
+    std::vector<Condition> conditions; // every one must hold for a case to take part
+    double alpha = 0.05;               // groups are compared pairwise when p < alpha
+    SortBy comparisonOrder = SortBy::groupValue;
+    RankingMethod ranking = RankingMethod::automatic;
+    Locale locale; // the decimal mark of the texts, and the order of the counts' rows
+};
+
+// The significance level as typed: a number greater than 0 and not greater than 1.
+double parseAlpha(std::string_view text, char decimal);
+
+} // namespace kw
