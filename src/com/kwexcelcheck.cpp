@@ -3,7 +3,7 @@
 // changes nothing in Excel. Exit status 0 when Excel answered, 1 when not (the message on
 // standard error).
 
-#include "excellink.h"
+#include "com/excellink.h"
 
 #include <windows.h>
 
@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
     }
     SetConsoleOutputCP(CP_UTF8); // the link's texts are UTF-8
     try {
-        const auto link = kw::com::makeexcellink();
-        print("workbooks", link->listbooks());
-        print("worksheets of the active workbook", link->listsheets());
+        const auto link = kw::com::makeExcelLink();
+        print("workbooks", link->listBooks());
+        print("worksheets of the active workbook", link->listSheets());
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kwexcelcheck: %s\n", e.what());

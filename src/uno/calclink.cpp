@@ -1,11 +1,10 @@
-#include "calclink.h"
+#include "uno/calclink.h"
 
-#include "calcoffice.h"
-#include "failure.h"
-#include "worker.h"
+#include "core/base/failure.h"
+#include "uno/calcoffice.h"
+#include "uno/worker.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <future>
 #include <type_traits>
 
@@ -13,7 +12,8 @@ namespace kw::uno {
 
 namespace {
 
-std::string seconds(std::chrono::milliseconds wait) {
+// A wait as "1.5 s".
+std::string secondsText(std::chrono::milliseconds wait) {
     const auto ms = wait.count();
     std::string out = std::to_string(ms / 1000);
     if (const auto rest = ms % 1000; rest != 0) {
@@ -48,38 +48,38 @@ public:
         }
     }
 
-    Listing listbooks() override {
-        return call([](CalcOffice& office) { return office.listbooks(); });
+    Listing listBooks() override {
+        return call([](CalcOffice& office) { return office.listBooks(); });
     }
-    Listing listsheets() override {
-        return call([](CalcOffice& office) { return office.listsheets(); });
+    Listing listSheets() override {
+        return call([](CalcOffice& office) { return office.listSheets(); });
     }
-    void newbook() override {
-        call([](CalcOffice& office) { office.newbook(); });
+    void newBook() override {
+        call([](CalcOffice& office) { office.newBook(); });
     }
-    std::string newsheet(const std::optional<std::string>& name) override {
-        return call([name](CalcOffice& office) { return office.newsheet(name, false); });
+    std::string newSheet(const std::optional<std::string>& name) override {
+        return call([name](CalcOffice& office) { return office.newSheet(name, false); });
     }
-    std::string appendsheet(const std::optional<std::string>& name) override {
-        return call([name](CalcOffice& office) { return office.newsheet(name, true); });
+    std::string appendSheet(const std::optional<std::string>& name) override {
+        return call([name](CalcOffice& office) { return office.newSheet(name, true); });
     }
-    void selectbook(const std::string& name) override {
-        call([name](CalcOffice& office) { office.selectbook(name); });
+    void selectBook(const std::string& name) override {
+        call([name](CalcOffice& office) { office.selectBook(name); });
     }
-    void selectsheet(const std::string& name) override {
-        call([name](CalcOffice& office) { office.selectsheet(name); });
+    void selectSheet(const std::string& name) override {
+        call([name](CalcOffice& office) { office.selectSheet(name); });
     }
-    void useactivesheet() override {
-        call([](CalcOffice& office) { office.useactivesheet(); });
+    void useActiveSheet() override {
+        call([](CalcOffice& office) { office.useActiveSheet(); });
     }
-    ValueTable readrange(int c1, int c2, int r1, int r2) override {
-        return call([=](CalcOffice& office) { return office.readrange(c1, c2, r1, r2); });
+    ValueTable readRange(int c1, int c2, int r1, int r2) override {
+        return call([=](CalcOffice& office) { return office.readRange(c1, c2, r1, r2); });
     }
-    void writerange(int c1, int c2, int r1, int r2, const ValueTable& table,
+    void writeRange(int c1, int c2, int r1, int r2, const ValueTable& table,
                     char decimal) override {
         // A copy: the job may outlive this call.
         call([=, table = table](CalcOffice& office) {
-            office.writerange(c1, c2, r1, r2, table, decimal);
+            office.writeRange(c1, c2, r1, r2, table, decimal);
         });
     }
 
@@ -111,8 +111,9 @@ private:
         worker_->post([job] { (*job)(); });
         if (result.wait_for(timeout_) != std::future_status::ready) {
             stuck_ = true;
-            throw Failure::plain("LibreOffice Calc does not answer (waited " + seconds(timeout_) +
-                                 "): it may be busy with a dialog or frozen");
+            throw Failure(Failure::Reason::spreadsheet,
+                          "LibreOffice Calc does not answer (waited " + secondsText(timeout_) +
+                              "): it may be busy with a dialog or frozen");
         }
         return result.get();
     }
@@ -123,9 +124,10 @@ private:
             return;
         }
         if (!worker_->idle()) {
-            throw Failure::plain("LibreOffice Calc has not yet answered an earlier request: it "
-                                 "may be busy with a dialog or frozen. Close the dialog in Calc, "
-                                 "or restart Calc, and try again");
+            throw Failure(Failure::Reason::spreadsheet,
+                          "LibreOffice Calc has not yet answered an earlier request: it "
+                          "may be busy with a dialog or frozen. Close the dialog in Calc, "
+                          "or restart Calc, and try again");
         }
         renew();
         stuck_ = false;
@@ -146,18 +148,9 @@ private:
 
 } // namespace
 
-std::string defaultpipe() {
-    const char* pipe = std::getenv("KW_OFFICE_PIPE");
-    return pipe != nullptr && *pipe != '\0' ? std::string(pipe) : std::string("kruskalwallis");
-}
-
-std::unique_ptr<SpreadsheetLink> makecalclink(const std::string& pipe,
+std::unique_ptr<SpreadsheetLink> makeCalcLink(const std::string& pipe,
                                               std::chrono::milliseconds timeout) {
     return std::make_unique<CalcLink>(pipe, timeout);
-}
-
-std::string acceptcommand(const std::string& pipe) {
-    return "soffice --calc \"--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext\"";
 }
 
 } // namespace kw::uno

@@ -1,7 +1,11 @@
-#include "calcoffice.h"
+#include "uno/calcoffice.h"
 
-#include "calclink.h"
-#include "failure.h"
+#include "core/base/failure.h"
+#include "core/sheet/cellvalues.h"
+#include "uno/calccells.h"
+#include "uno/calclink.h"
+#include "uno/unoruntime.h"
+#include "uno/unotext.h"
 
 #include <com/sun/star/awt/SystemDependentXWindow.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
@@ -21,7 +25,6 @@
 #include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
-#include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/SystemDependent.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
@@ -31,23 +34,11 @@
 #include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
-#include <com/sun/star/uno/XComponentContext.hpp>
-#include <com/sun/star/util/XNumberFormats.hpp>
-#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
-#include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/exc_hlp.hxx>
-#include <rtl/bootstrap.hxx>
 #include <rtl/process.h>
-#include <rtl/ustring.hxx>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <mutex>
-
-#ifndef KW_LO_PROGRAM_DIR
-#define KW_LO_PROGRAM_DIR "/usr/lib/libreoffice/program"
-#endif
 
 namespace kw::uno {
 
@@ -60,16 +51,7 @@ using rtl::OUString;
 
 namespace {
 
-OUString toou(const std::string& text) {
-    return OUString(text.data(), static_cast<sal_Int32>(text.size()), RTL_TEXTENCODING_UTF8);
-}
-
-std::string fromou(const OUString& text) {
-    const rtl::OString utf8 = rtl::OUStringToOString(text, RTL_TEXTENCODING_UTF8);
-    return std::string(utf8.getStr(), static_cast<std::size_t>(utf8.getLength()));
-}
-
-bool sametext(const std::string& a, const std::string& b) {
+bool sameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
@@ -78,44 +60,17 @@ bool sametext(const std::string& a, const std::string& b) {
 
 // The position of `name` in `names`: an exact match first, else one that differs only in the
 // case of its letters (as the office itself compares sheet names); -1 if none.
-int findname(const std::vector<std::string>& names, const std::string& name) {
+int findName(const std::vector<std::string>& names, const std::string& name) {
     const auto exact = std::find(names.begin(), names.end(), name);
     if (exact != names.end()) {
         return static_cast<int>(exact - names.begin());
     }
     const auto loose = std::find_if(names.begin(), names.end(),
-                                    [&](const std::string& n) { return sametext(n, name); });
+                                    [&](const std::string& n) { return sameText(n, name); });
     return loose == names.end() ? -1 : static_cast<int>(loose - names.begin());
 }
 
-// The UNO runtime of this process, started once and kept to the end: disposing of it while
-// the process exits would race with the libraries' own teardown.
-Reference<css::uno::XComponentContext> localcontext() {
-    static std::mutex mutex;
-    static Reference<css::uno::XComponentContext>* context = nullptr;
-    std::lock_guard lock(mutex);
-    if (context == nullptr) {
-        // The bootstrap variable rather than the environment variable: it stays inside this
-        // process, so an office started from here does not inherit it.
-        if (std::getenv("URE_BOOTSTRAP") == nullptr) {
-            rtl::Bootstrap::set("URE_BOOTSTRAP",
-                                "vnd.sun.star.pathname:" KW_LO_PROGRAM_DIR "/fundamentalrc");
-        }
-        try {
-            context = new Reference<css::uno::XComponentContext>(
-                cppu::defaultBootstrap_InitialComponentContext());
-        } catch (const cppu::BootstrapException& e) {
-            throw Failure::plain("the UNO runtime of LibreOffice could not be started: " +
-                                 fromou(e.getMessage()));
-        } catch (const css::uno::Exception& e) {
-            throw Failure::plain("the UNO runtime of LibreOffice could not be started: " +
-                                 fromou(e.Message));
-        }
-    }
-    return *context;
-}
-
-bool validpipe(const std::string& pipe) {
+bool validPipe(const std::string& pipe) {
     return !pipe.empty() && std::all_of(pipe.begin(), pipe.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '_' || c == '-' || c == '.';
@@ -125,7 +80,7 @@ bool validpipe(const std::string& pipe) {
 // An exception's message without the source position that LibreOffice appends to it ("...
 // at ./sc/source/ui/unoobj/docuno.cxx:3682"); may be empty.
 std::string describe(const css::uno::Exception& e) {
-    std::string message = fromou(e.Message);
+    std::string message = fromOUString(e.Message);
     const auto at = message.rfind("at ");
     if (at != std::string::npos && (at == 0 || message[at - 1] == ' ') &&
         message.find(' ', at + 3) == std::string::npos &&
@@ -142,19 +97,20 @@ std::string refusal(const css::uno::Exception& e) {
         return "LibreOffice Calc refused: " + message;
     }
     return "LibreOffice Calc refused the request (" +
-           fromou(cppu::getCaughtException().getValueTypeName()) + ")";
+           fromOUString(cppu::getCaughtException().getValueTypeName()) + ")";
 }
 
 // Calc's rule for sheet names, checked here so that a bad name gets a message that says why.
-void checksheetname(const std::string& name) {
+void checkSheetName(const std::string& name) {
     if (name.empty()) {
-        throw Failure::plain("a sheet needs a name");
+        throw Failure(Failure::Reason::spreadsheet, "a sheet needs a name");
     }
     if (name.find_first_of("[]*?:/\\") != std::string::npos || name.front() == '\'' ||
         name.back() == '\'') {
-        throw Failure::plain("'" + name +
-                             "' cannot name a sheet: it may not hold [ ] * ? : / \\ nor begin or "
-                             "end with an apostrophe");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "'" + name +
+                          "' cannot name a sheet: it may not hold [ ] * ? : / \\ nor begin or "
+                          "end with an apostrophe");
     }
 }
 
@@ -162,112 +118,57 @@ std::string quoted(const std::string& name) {
     return "'" + name + "'";
 }
 
-std::vector<std::string> sheetnames(const Reference<container::XIndexAccess>& sheets) {
+std::vector<std::string> sheetNames(const Reference<container::XIndexAccess>& sheets) {
     std::vector<std::string> names;
     const sal_Int32 n = sheets->getCount();
     names.reserve(static_cast<std::size_t>(n));
     for (sal_Int32 i = 0; i < n; ++i) {
         Reference<container::XNamed> named(sheets->getByIndex(i), UNO_QUERY);
-        names.push_back(named.is() ? fromou(named->getName()) : std::string());
+        names.push_back(named.is() ? fromOUString(named->getName()) : std::string());
     }
     return names;
 }
 
-Reference<container::XIndexAccess> sheetsof(const Reference<sheet::XSpreadsheetDocument>& book) {
+Reference<container::XIndexAccess> sheetsOf(const Reference<sheet::XSpreadsheetDocument>& book) {
     Reference<container::XIndexAccess> sheets(book->getSheets(), UNO_QUERY);
     if (!sheets.is()) {
-        throw Failure::plain("LibreOffice Calc gave no sheets for the document");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "LibreOffice Calc gave no sheets for the document");
     }
     return sheets;
 }
 
-std::string sheetname(const Reference<sheet::XSpreadsheet>& sheet) {
+std::string sheetName(const Reference<sheet::XSpreadsheet>& sheet) {
     Reference<container::XNamed> named(sheet, UNO_QUERY);
-    return named.is() ? fromou(named->getName()) : std::string();
+    return named.is() ? fromOUString(named->getName()) : std::string();
 }
 
-std::string freshname(const std::vector<std::string>& names) {
+std::string freshName(const std::vector<std::string>& names) {
     for (std::size_t n = names.size() + 1;; ++n) {
         const std::string name = "Sheet" + std::to_string(n);
-        if (findname(names, name) < 0) {
+        if (findName(names, name) < 0) {
             return name;
         }
     }
 }
 
-Reference<frame::XController> controllerof(const Reference<sheet::XSpreadsheetDocument>& book) {
+Reference<frame::XController> controllerOf(const Reference<sheet::XSpreadsheetDocument>& book) {
     Reference<frame::XModel> model(book, UNO_QUERY);
     return model.is() ? model->getCurrentController() : Reference<frame::XController>();
 }
 
-CellValue cellvalue(const Any& value) {
-    switch (value.getValueTypeClass()) {
-    case css::uno::TypeClass_DOUBLE:
-        return CellValue::makereal(*static_cast<const double*>(value.getValue()));
-    case css::uno::TypeClass_STRING: {
-        std::string text = fromou(*static_cast<const OUString*>(value.getValue()));
-        return text.empty() ? CellValue::makeempty() : CellValue::maketext(std::move(text));
-    }
-    case css::uno::TypeClass_VOID:
-        return CellValue::makeerror(); // what a cell with an error value gives
-    default: {
-        double number = 0;
-        if (value >>= number) { // other number types widen to double
-            return CellValue::makereal(number);
-        }
-        return CellValue::makeerror();
-    }
-    }
-}
-
-Any cellany(const CellValue& value) {
-    switch (value.kind) {
-    case CellValue::Kind::integer:
-        return Any(static_cast<double>(value.integer));
-    case CellValue::Kind::real:
-        return Any(value.real);
-    case CellValue::Kind::text:
-        return Any(toou(value.text));
-    case CellValue::Kind::empty:
-    case CellValue::Kind::error:
-        break;
-    }
-    // Never a void Any: Calc 7.4 crashes on one outside column A. An empty text leaves an
-    // empty cell.
-    return Any(OUString());
-}
-
-// The number format "0" + decimal + "000" in the document, created when it is not there yet.
-// The locale fixes what the decimal mark means in the format code.
-sal_Int32 formatkey(const Reference<sheet::XSpreadsheetDocument>& book, char decimal) {
-    Reference<util::XNumberFormatsSupplier> supplier(book, UNO_QUERY);
-    Reference<util::XNumberFormats> formats =
-        supplier.is() ? supplier->getNumberFormats() : Reference<util::XNumberFormats>();
-    if (!formats.is()) {
-        throw Failure::plain("LibreOffice Calc gave no number formats for the document");
-    }
-    const bool comma = decimal == ',';
-    const lang::Locale locale = comma ? lang::Locale("de", "DE", "") : lang::Locale("en", "US", "");
-    const OUString code = comma ? OUString("0,000") : OUString("0.000");
-    sal_Int32 key = formats->queryKey(code, locale, false);
-    if (key == -1) {
-        key = formats->addNew(code, locale);
-    }
-    return key;
-}
-
-// Rows of `rows` x `cols` elements, as getDataArray gives and setDataArray takes them.
-bool hasshape(const Sequence<Sequence<Any>>& data, int rows, int cols) {
+// Rows of `rows` x `columns` elements, as getDataArray gives and setDataArray takes them.
+bool hasShape(const Sequence<Sequence<Any>>& data, int rows, int columns) {
     if (data.getLength() != rows) {
         return false;
     }
     return std::all_of(data.begin(), data.end(),
-                       [&](const Sequence<Any>& row) { return row.getLength() == cols; });
+                       [&](const Sequence<Any>& row) { return row.getLength() == columns; });
 }
 
 // Error cells are looked up one by one for the text they show; a block full of them is
 // rare, and the first few are enough for a message.
-constexpr int maxshownerrors = 64;
+constexpr int maxShownErrors = 64;
 
 } // namespace
 
@@ -279,28 +180,33 @@ Reference<frame::XDesktop2> CalcOffice::desktop() {
     if (desktop_.is()) {
         return desktop_;
     }
-    if (!validpipe(pipe_)) {
-        throw Failure::plain("'" + pipe_ +
-                             "' cannot name the pipe to LibreOffice Calc: use letters, digits, "
-                             "'_', '-' and '.' only");
+    if (!validPipe(pipe_)) {
+        // The name the user gave (KW_OFFICE_PIPE, kwtest's --office) cannot be used as it is.
+        throw Failure(Failure::Reason::badData,
+                      "'" + pipe_ +
+                          "' cannot name the pipe to LibreOffice Calc: use letters, digits, "
+                          "'_', '-' and '.' only");
     }
-    const Reference<css::uno::XComponentContext> local = localcontext();
+    const Reference<css::uno::XComponentContext> local = localContext();
     const Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);
     Reference<css::uno::XInterface> remote;
     try {
-        remote =
-            resolver->resolve(toou("uno:pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"));
+        remote = resolver->resolve(
+            toOUString("uno:pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"));
     } catch (const connection::NoConnectException&) {
-        throw Failure::plain("No LibreOffice Calc accepts the program's connection (pipe '" +
-                             pipe_ + "'). Start Calc with: " + acceptcommand(pipe_) +
-                             " (with Calc already open, the same command makes it accept)");
+        throw Failure(Failure::Reason::noSpreadsheet,
+                      "No LibreOffice Calc accepts the program's connection (pipe '" + pipe_ +
+                          "'). Start Calc with: " + acceptCommand(pipe_) +
+                          " (with Calc already open, the same command makes it accept)");
     } catch (const connection::ConnectionSetupException& e) {
-        throw Failure::plain("the connection to LibreOffice Calc (pipe '" + pipe_ +
-                             "') could not be set up: " + fromou(e.Message));
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the connection to LibreOffice Calc (pipe '" + pipe_ +
+                          "') could not be set up: " + fromOUString(e.Message));
     }
     Reference<css::uno::XComponentContext> context(remote, UNO_QUERY);
     if (!context.is()) {
-        throw Failure::plain("the program on pipe '" + pipe_ + "' is not LibreOffice Calc");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the program on pipe '" + pipe_ + "' is not LibreOffice Calc");
     }
     desktop_ = frame::Desktop::create(context);
     context_ = context;
@@ -338,17 +244,22 @@ void CalcOffice::rethrow() {
             drop();
             std::string why = describe(e);
             if (why.empty()) {
-                why = fromou(cppu::getCaughtException().getValueTypeName());
+                why = fromOUString(cppu::getCaughtException().getValueTypeName());
             }
-            throw Failure::plain("the connection to LibreOffice Calc was lost: " + why);
+            throw Failure(Failure::Reason::spreadsheet,
+                          "the connection to LibreOffice Calc was lost: " + why);
         }
-        throw Failure::plain(refusal(e));
+        throw Failure(Failure::Reason::spreadsheet, refusal(e));
     } catch (const css::uno::Exception& e) {
-        throw Failure::plain(refusal(e));
+        throw Failure(Failure::Reason::spreadsheet, refusal(e));
     } catch (const std::exception& e) {
-        throw Failure::plain(std::string("the link to LibreOffice Calc failed: ") + e.what());
+        // Not the office's doing (no memory left, say): the reason is the program's usual one
+        // for the exception, the message the link's.
+        throw Failure(caughtFailure().reason(),
+                      std::string("the link to LibreOffice Calc failed: ") + e.what());
     } catch (...) {
-        throw Failure::plain("the link to LibreOffice Calc failed for an unknown reason");
+        throw Failure(Failure::Reason::unexpected,
+                      "the link to LibreOffice Calc failed for an unknown reason");
     }
 }
 
@@ -372,17 +283,18 @@ std::vector<CalcOffice::OpenBook> CalcOffice::books() {
             continue;
         }
         Reference<frame::XTitle> title(book, UNO_QUERY);
-        out.push_back({book, title.is() ? fromou(title->getTitle()) : std::string()});
+        out.push_back({book, title.is() ? fromOUString(title->getTitle()) : std::string()});
     }
     return out;
 }
 
 // The document Calc has active; when that is none of the spreadsheets (a hidden document is
 // never the current one), the one this link last chose, else the first.
-CalcOffice::OpenBook CalcOffice::activebook() {
+CalcOffice::OpenBook CalcOffice::activeBook() {
     const std::vector<OpenBook> list = books();
     if (list.empty()) {
-        throw Failure::plain("no spreadsheet document is open in LibreOffice Calc");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "no spreadsheet document is open in LibreOffice Calc");
     }
     const Reference<lang::XComponent> current = desktop()->getCurrentComponent();
     for (const Book& wanted : {Book(current, UNO_QUERY), chosen_}) {
@@ -398,23 +310,23 @@ CalcOffice::OpenBook CalcOffice::activebook() {
     return list.front();
 }
 
-CalcOffice::Sheet CalcOffice::activesheet(const Book& book) {
-    Reference<sheet::XSpreadsheetView> view(controllerof(book), UNO_QUERY);
+CalcOffice::Sheet CalcOffice::activeSheet(const Book& book) {
+    Reference<sheet::XSpreadsheetView> view(controllerOf(book), UNO_QUERY);
     if (view.is()) {
         Sheet sheet = view->getActiveSheet();
         if (sheet.is()) {
             return sheet;
         }
     }
-    const Reference<container::XIndexAccess> sheets = sheetsof(book);
+    const Reference<container::XIndexAccess> sheets = sheetsOf(book);
     if (sheets->getCount() == 0) {
-        throw Failure::plain("the document has no sheets");
+        throw Failure(Failure::Reason::spreadsheet, "the document has no sheets");
     }
     return Sheet(sheets->getByIndex(0), UNO_QUERY);
 }
 
 void CalcOffice::activate(const Book& book) {
-    const Reference<frame::XController> controller = controllerof(book);
+    const Reference<frame::XController> controller = controllerOf(book);
     const Reference<frame::XFrame> frame =
         controller.is() ? controller->getFrame() : Reference<frame::XFrame>();
     if (frame.is()) {
@@ -425,9 +337,10 @@ void CalcOffice::activate(const Book& book) {
 
 void CalcOffice::activate(const Book& book, const Sheet& sheet) {
     activate(book);
-    Reference<sheet::XSpreadsheetView> view(controllerof(book), UNO_QUERY);
+    Reference<sheet::XSpreadsheetView> view(controllerOf(book), UNO_QUERY);
     if (!view.is()) {
-        throw Failure::plain("the document has no window in which a sheet could be made active");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the document has no window in which a sheet could be made active");
     }
     view->setActiveSheet(sheet);
 }
@@ -440,7 +353,7 @@ bool CalcOffice::headless() {
         return *headless_;
     }
     desktop(); // connected
-    bool nodisplay = false;
+    bool noDisplay = false;
     try {
         const Reference<awt::XToolkit2> toolkit = awt::Toolkit::create(context_);
         awt::WindowDescriptor descriptor;
@@ -456,7 +369,7 @@ bool CalcOffice::headless() {
             awt::SystemDependentXWindow system;
             // Only X11-like systems answer this; elsewhere the office has a display.
             if (peer->getWindowHandle(process, lang::SystemDependent::SYSTEM_XWINDOW) >>= system) {
-                nodisplay = system.DisplayPointer == 0;
+                noDisplay = system.DisplayPointer == 0;
             }
         }
         if (window.is()) {
@@ -466,19 +379,19 @@ bool CalcOffice::headless() {
         if (!answers()) {
             throw;
         }
-        nodisplay = false; // an office that cannot tell has windows of the usual kind
+        noDisplay = false; // an office that cannot tell has windows of the usual kind
     }
-    headless_ = nodisplay;
-    return nodisplay;
+    headless_ = noDisplay;
+    return noDisplay;
 }
 
-SpreadsheetLink::Listing CalcOffice::listbooks() {
+SpreadsheetLink::Listing CalcOffice::listBooks() {
     SpreadsheetLink::Listing out;
     const std::vector<OpenBook> list = books();
     if (list.empty()) {
         return out;
     }
-    const Book active = activebook().book;
+    const Book active = activeBook().book;
     for (std::size_t i = 0; i < list.size(); ++i) {
         out.names.push_back(list[i].title);
         if (list[i].book == active) {
@@ -488,18 +401,18 @@ SpreadsheetLink::Listing CalcOffice::listbooks() {
     return out;
 }
 
-SpreadsheetLink::Listing CalcOffice::listsheets() {
+SpreadsheetLink::Listing CalcOffice::listSheets() {
     SpreadsheetLink::Listing out;
     if (books().empty()) {
         return out;
     }
-    const Book book = activebook().book;
-    out.names = sheetnames(sheetsof(book));
-    out.active = findname(out.names, sheetname(activesheet(book)));
+    const Book book = activeBook().book;
+    out.names = sheetNames(sheetsOf(book));
+    out.active = findName(out.names, sheetName(activeSheet(book)));
     return out;
 }
 
-void CalcOffice::newbook() {
+void CalcOffice::newBook() {
     Sequence<beans::PropertyValue> properties;
     if (headless()) {
         beans::PropertyValue hidden;
@@ -511,60 +424,62 @@ void CalcOffice::newbook() {
         desktop()->loadComponentFromURL("private:factory/scalc", "_blank", 0, properties);
     const Book book(component, UNO_QUERY);
     if (!book.is()) {
-        throw Failure::plain("LibreOffice Calc did not create a spreadsheet document");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "LibreOffice Calc did not create a spreadsheet document");
     }
     activate(book);
 }
 
-std::string CalcOffice::newsheet(const std::optional<std::string>& name, bool append) {
-    const OpenBook open = activebook();
-    const Reference<container::XIndexAccess> sheets = sheetsof(open.book);
-    const std::vector<std::string> names = sheetnames(sheets);
+std::string CalcOffice::newSheet(const std::optional<std::string>& name, bool append) {
+    const OpenBook open = activeBook();
+    const Reference<container::XIndexAccess> sheets = sheetsOf(open.book);
+    const std::vector<std::string> names = sheetNames(sheets);
     if (name) {
-        checksheetname(*name);
+        checkSheetName(*name);
     }
-    if (name && findname(names, *name) >= 0) {
-        throw Failure::plain("the document " + quoted(open.title) + " already has a sheet named " +
-                             quoted(*name));
+    if (name && findName(names, *name) >= 0) {
+        throw Failure(Failure::Reason::spreadsheet, "the document " + quoted(open.title) +
+                                                        " already has a sheet named " +
+                                                        quoted(*name));
     }
-    const std::string given = name ? *name : freshname(names);
-    const int active = findname(names, sheetname(activesheet(open.book)));
+    const std::string given = name ? *name : freshName(names);
+    const int active = findName(names, sheetName(activeSheet(open.book)));
     const auto position =
         static_cast<sal_Int16>(append || active < 0 ? static_cast<int>(names.size()) : active);
     const Reference<sheet::XSpreadsheets> all = open.book->getSheets();
-    all->insertNewByName(toou(given), position);
-    activate(open.book, Sheet(all->getByName(toou(given)), UNO_QUERY));
+    all->insertNewByName(toOUString(given), position);
+    activate(open.book, Sheet(all->getByName(toOUString(given)), UNO_QUERY));
     return given;
 }
 
-void CalcOffice::selectbook(const std::string& name) {
+void CalcOffice::selectBook(const std::string& name) {
     const std::vector<OpenBook> list = books();
     std::vector<std::string> titles;
     for (const OpenBook& b : list) {
         titles.push_back(b.title);
     }
-    const int found = findname(titles, name);
+    const int found = findName(titles, name);
     if (found < 0) {
-        throw Failure::plain("there is no open spreadsheet document named " + quoted(name) +
-                             " in LibreOffice Calc");
+        throw Failure(Failure::Reason::spreadsheet, "there is no open spreadsheet document named " +
+                                                        quoted(name) + " in LibreOffice Calc");
     }
     activate(list[static_cast<std::size_t>(found)].book);
 }
 
-void CalcOffice::selectsheet(const std::string& name) {
-    const OpenBook open = activebook();
-    const Reference<container::XIndexAccess> sheets = sheetsof(open.book);
-    const int found = findname(sheetnames(sheets), name);
+void CalcOffice::selectSheet(const std::string& name) {
+    const OpenBook open = activeBook();
+    const Reference<container::XIndexAccess> sheets = sheetsOf(open.book);
+    const int found = findName(sheetNames(sheets), name);
     if (found < 0) {
-        throw Failure::plain("the document " + quoted(open.title) + " has no sheet named " +
-                             quoted(name));
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the document " + quoted(open.title) + " has no sheet named " + quoted(name));
     }
     activate(open.book, Sheet(sheets->getByIndex(found), UNO_QUERY));
 }
 
-void CalcOffice::useactivesheet() {
-    const OpenBook open = activebook();
-    (void)activesheet(open.book);
+void CalcOffice::useActiveSheet() {
+    const OpenBook open = activeBook();
+    (void)activeSheet(open.book);
     chosen_ = open.book;
 }
 
@@ -572,59 +487,65 @@ void CalcOffice::useactivesheet() {
 // that sheet.
 CalcOffice::Target CalcOffice::block(int c1, int c2, int r1, int r2) {
     if (c1 < 1 || r1 < 1) {
-        throw Failure::plain("columns and rows are numbered from 1");
+        throw Failure(Failure::Reason::spreadsheet, "columns and rows are numbered from 1");
     }
     if (c2 < c1) {
-        throw Failure::plain("the last column (" + colletters(c2) + ") comes before the first (" +
-                             colletters(c1) + ")");
+        throw Failure(Failure::Reason::spreadsheet, "the last column (" + columnLetters(c2) +
+                                                        ") comes before the first (" +
+                                                        columnLetters(c1) + ")");
     }
     if (r2 < r1) {
-        throw Failure::plain("the last row (" + std::to_string(r2) + ") comes before the first (" +
-                             std::to_string(r1) + ")");
+        throw Failure(Failure::Reason::spreadsheet, "the last row (" + std::to_string(r2) +
+                                                        ") comes before the first (" +
+                                                        std::to_string(r1) + ")");
     }
-    const Book book = activebook().book;
-    const Sheet sheet = activesheet(book);
+    const Book book = activeBook().book;
+    const Sheet sheet = activeSheet(book);
     Reference<table::XColumnRowRange> size(sheet, UNO_QUERY);
     if (!size.is()) {
-        throw Failure::plain("LibreOffice Calc gave no size for the sheet");
+        throw Failure(Failure::Reason::spreadsheet, "LibreOffice Calc gave no size for the sheet");
     }
     const sal_Int32 columns = size->getColumns()->getCount();
     const sal_Int32 rows = size->getRows()->getCount();
     if (c2 > columns) {
-        throw Failure::plain("the block reaches past the last column of the sheet: it ends at "
-                             "column " +
-                             colletters(c2) + ", the sheet at column " + colletters(columns));
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the block reaches past the last column of the sheet: it ends at "
+                      "column " +
+                          columnLetters(c2) + ", the sheet at column " + columnLetters(columns));
     }
     if (r2 > rows) {
-        throw Failure::plain("the block reaches past the last row of the sheet: it ends at row " +
-                             std::to_string(r2) + ", the sheet at row " + std::to_string(rows));
+        throw Failure(Failure::Reason::spreadsheet,
+                      "the block reaches past the last row of the sheet: it ends at row " +
+                          std::to_string(r2) + ", the sheet at row " + std::to_string(rows));
     }
     return {book, sheet};
 }
 
-ValueTable CalcOffice::readrange(int c1, int c2, int r1, int r2) {
+ValueTable CalcOffice::readRange(int c1, int c2, int r1, int r2) {
     const Reference<table::XCellRange> range =
         block(c1, c2, r1, r2).sheet->getCellRangeByPosition(c1 - 1, r1 - 1, c2 - 1, r2 - 1);
     const Reference<sheet::XCellRangeData> data(range, UNO_QUERY);
     if (!data.is()) {
-        throw Failure::plain("LibreOffice Calc gave no values for the block");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "LibreOffice Calc gave no values for the block");
     }
     const Sequence<Sequence<Any>> values = data->getDataArray();
     const int rows = r2 - r1 + 1;
-    const int cols = c2 - c1 + 1;
-    if (!hasshape(values, rows, cols)) {
-        throw Failure::plain("LibreOffice Calc gave a block of another size than was asked for");
+    const int columns = c2 - c1 + 1;
+    if (!hasShape(values, rows, columns)) {
+        throw Failure(Failure::Reason::spreadsheet,
+                      "LibreOffice Calc gave a block of another size than was asked for");
     }
-    ValueTable table(rows, cols);
+    ValueTable table(rows, columns);
     int errors = 0;
     for (int r = 0; r < rows; ++r) {
         const Sequence<Any>& row = values[r];
-        for (int c = 0; c < cols; ++c) {
-            CellValue value = cellvalue(row[c]);
-            if (value.kind == CellValue::Kind::error && errors++ < maxshownerrors) {
+        for (int c = 0; c < columns; ++c) {
+            CellValue value = cellValue(row[c]);
+            if (value.kind == CellValue::Kind::error && errors++ < maxShownErrors) {
                 Reference<text::XTextRange> shown(range->getCellByPosition(c, r), UNO_QUERY);
                 if (shown.is()) {
-                    value.text = fromou(shown->getString());
+                    value.text = fromOUString(shown->getString());
                 }
             }
             table.at(r, c) = std::move(value);
@@ -633,14 +554,15 @@ ValueTable CalcOffice::readrange(int c1, int c2, int r1, int r2) {
     return table;
 }
 
-void CalcOffice::writerange(int c1, int c2, int r1, int r2, const ValueTable& table, char decimal) {
+void CalcOffice::writeRange(int c1, int c2, int r1, int r2, const ValueTable& table, char decimal) {
     const int rows = r2 - r1 + 1;
-    const int cols = c2 - c1 + 1;
-    if (c2 >= c1 && r2 >= r1 && (table.rows() != rows || table.cols() != cols)) {
-        throw Failure::plain("a table of " + std::to_string(table.rows()) + " rows and " +
-                             std::to_string(table.cols()) + " columns does not fit a block of " +
-                             std::to_string(rows) + " rows and " + std::to_string(cols) +
-                             " columns");
+    const int columns = c2 - c1 + 1;
+    if (c2 >= c1 && r2 >= r1 && (table.rowCount() != rows || table.columnCount() != columns)) {
+        throw Failure(Failure::Reason::spreadsheet,
+                      "a table of " + std::to_string(table.rowCount()) + " rows and " +
+                          std::to_string(table.columnCount()) +
+                          " columns does not fit a block of " + std::to_string(rows) +
+                          " rows and " + std::to_string(columns) + " columns");
     }
     const Target target = block(c1, c2, r1, r2);
     const Reference<table::XCellRange> range =
@@ -648,17 +570,18 @@ void CalcOffice::writerange(int c1, int c2, int r1, int r2, const ValueTable& ta
     const Reference<beans::XPropertySet> properties(range, UNO_QUERY);
     const Reference<sheet::XCellRangeData> data(range, UNO_QUERY);
     if (!properties.is() || !data.is()) {
-        throw Failure::plain("LibreOffice Calc does not let the block be written");
+        throw Failure(Failure::Reason::spreadsheet,
+                      "LibreOffice Calc does not let the block be written");
     }
-    properties->setPropertyValue("NumberFormat", Any(formatkey(target.book, decimal)));
+    properties->setPropertyValue("NumberFormat", Any(threeDecimalsFormat(target.book, decimal)));
 
     Sequence<Sequence<Any>> values(rows);
     Sequence<Any>* out = values.getArray();
     for (int r = 0; r < rows; ++r) {
-        out[r].realloc(cols);
+        out[r].realloc(columns);
         Any* cells = out[r].getArray();
-        for (int c = 0; c < cols; ++c) {
-            cells[c] = cellany(table.at(r, c));
+        for (int c = 0; c < columns; ++c) {
+            cells[c] = cellAny(table.at(r, c));
         }
     }
     data->setDataArray(values);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spreadsheet.h"
+#include "core/sheet/spreadsheetlink.h"
 
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -24,22 +24,23 @@ public:
     CalcOffice(const CalcOffice&) = delete;
     CalcOffice& operator=(const CalcOffice&) = delete;
 
-    SpreadsheetLink::Listing listbooks();
-    SpreadsheetLink::Listing listsheets();
-    void newbook();
-    std::string newsheet(const std::optional<std::string>& name, bool append);
-    void selectbook(const std::string& name);
-    void selectsheet(const std::string& name);
-    void useactivesheet();
-    ValueTable readrange(int c1, int c2, int r1, int r2);
-    void writerange(int c1, int c2, int r1, int r2, const ValueTable& table, char decimal);
+    SpreadsheetLink::Listing listBooks();
+    SpreadsheetLink::Listing listSheets();
+    void newBook();
+    std::string newSheet(const std::optional<std::string>& name, bool append);
+    void selectBook(const std::string& name);
+    void selectSheet(const std::string& name);
+    void useActiveSheet();
+    ValueTable readRange(int c1, int c2, int r1, int r2);
+    void writeRange(int c1, int c2, int r1, int r2, const ValueTable& table, char decimal);
 
     // Lets go of the office: references released, connection closed when nothing holds it.
     void drop();
 
-    // Called in a catch block: throws the exception in flight as kw::Failure. A runtime
-    // failure after which the office no longer answers counts as a lost connection, and the
-    // connection is dropped so that the next call connects afresh.
+    // Called in a catch block: throws the exception in flight as kw::Failure, the office's
+    // refusals and a lost connection with Reason::spreadsheet. A runtime failure after which
+    // the office no longer answers counts as a lost connection, and the connection is dropped
+    // so that the next call connects afresh.
     [[noreturn]] void rethrow();
 
 private:
@@ -57,8 +58,8 @@ private:
 
     css::uno::Reference<css::frame::XDesktop2> desktop();
     std::vector<OpenBook> books();
-    OpenBook activebook();
-    Sheet activesheet(const Book& book);
+    OpenBook activeBook();
+    Sheet activeSheet(const Book& book);
     void activate(const Book& book);
     void activate(const Book& book, const Sheet& sheet);
     bool headless();

@@ -1,4 +1,4 @@
-#include "worker.h"
+#include "uno/worker.h"
 
 #include <condition_variable>
 #include <deque>

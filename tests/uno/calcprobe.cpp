@@ -1,5 +1,8 @@
 #include "calcprobe.h"
 
+#include "uno/unoruntime.h"
+#include "uno/unotext.h"
+
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
@@ -19,44 +22,20 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
-#include <cppuhelper/bootstrap.hxx>
-#include <rtl/bootstrap.hxx>
 
-#include <cstdlib>
-#include <mutex>
 #include <stdexcept>
 
-namespace kwtest {
+namespace kw::test {
 
 using namespace css;
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
+using kw::uno::fromOUString;
+using kw::uno::toOUString;
 using rtl::OUString;
 
 namespace {
-
-OUString ou(const std::string& s) {
-    return OUString(s.data(), static_cast<sal_Int32>(s.size()), RTL_TEXTENCODING_UTF8);
-}
-
-std::string str(const OUString& s) {
-    return rtl::OUStringToOString(s, RTL_TEXTENCODING_UTF8).getStr();
-}
-
-Reference<uno::XComponentContext> local() {
-    static std::once_flag once;
-    static Reference<uno::XComponentContext>* context = nullptr;
-    std::call_once(once, [] {
-        if (std::getenv("URE_BOOTSTRAP") == nullptr) {
-            rtl::Bootstrap::set("URE_BOOTSTRAP",
-                                "vnd.sun.star.pathname:" KW_LO_PROGRAM_DIR "/fundamentalrc");
-        }
-        context =
-            new Reference<uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
-    });
-    return *context;
-}
 
 std::vector<Reference<frame::XModel>> models(const Reference<frame::XDesktop2>& desktop) {
     std::vector<Reference<frame::XModel>> out;
@@ -74,17 +53,19 @@ std::vector<Reference<frame::XModel>> models(const Reference<frame::XDesktop2>& 
 
 CalcProbe::CalcProbe(const std::string& pipe) {
     try {
-        const Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local());
-        Reference<uno::XComponentContext> remote(
-            resolver->resolve(ou("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
+        const Reference<bridge::XUnoUrlResolver> resolver =
+            bridge::UnoUrlResolver::create(kw::uno::localContext());
+        Reference<css::uno::XComponentContext> remote(
+            resolver->resolve(
+                toOUString("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
             UNO_QUERY_THROW);
         desktop_ = frame::Desktop::create(remote);
-    } catch (const uno::Exception& e) {
-        throw std::runtime_error("no office on pipe " + pipe + ": " + str(e.Message));
+    } catch (const css::uno::Exception& e) {
+        throw std::runtime_error("no office on pipe " + pipe + ": " + fromOUString(e.Message));
     }
 }
 
-void CalcProbe::closeall() {
+void CalcProbe::closeAll() {
     for (const auto& model : models(desktop_)) {
         Reference<util::XCloseable> closeable(model, UNO_QUERY);
         if (closeable.is()) {
@@ -99,7 +80,7 @@ std::vector<std::string> CalcProbe::titles() {
         Reference<sheet::XSpreadsheetDocument> doc(model, UNO_QUERY);
         Reference<frame::XTitle> title(model, UNO_QUERY);
         if (doc.is() && title.is()) {
-            out.push_back(str(title->getTitle()));
+            out.push_back(fromOUString(title->getTitle()));
         }
     }
     return out;
@@ -108,40 +89,40 @@ std::vector<std::string> CalcProbe::titles() {
 Reference<sheet::XSpreadsheetDocument> CalcProbe::book(const std::string& title) {
     for (const auto& model : models(desktop_)) {
         Reference<frame::XTitle> t(model, UNO_QUERY);
-        if (t.is() && str(t->getTitle()) == title) {
+        if (t.is() && fromOUString(t->getTitle()) == title) {
             return Reference<sheet::XSpreadsheetDocument>(model, UNO_QUERY_THROW);
         }
     }
     throw std::runtime_error("no document " + title);
 }
 
-Reference<sheet::XSpreadsheet> CalcProbe::sheet(const std::string& bookname,
+Reference<sheet::XSpreadsheet> CalcProbe::sheet(const std::string& bookName,
                                                 const std::string& name) {
-    return Reference<sheet::XSpreadsheet>(book(bookname)->getSheets()->getByName(ou(name)),
+    return Reference<sheet::XSpreadsheet>(book(bookName)->getSheets()->getByName(toOUString(name)),
                                           UNO_QUERY_THROW);
 }
 
-void CalcProbe::put(const std::string& bookname, const std::string& sheetname, int col, int row,
+void CalcProbe::put(const std::string& bookName, const std::string& sheetName, int col, int row,
                     const Input& input) {
     const Reference<table::XCell> cell =
-        sheet(bookname, sheetname)->getCellByPosition(col - 1, row - 1);
+        sheet(bookName, sheetName)->getCellByPosition(col - 1, row - 1);
     switch (input.kind) {
     case Input::Kind::number:
         cell->setValue(input.number);
         break;
     case Input::Kind::text:
-        Reference<text::XTextRange>(cell, UNO_QUERY_THROW)->setString(ou(input.text));
+        Reference<text::XTextRange>(cell, UNO_QUERY_THROW)->setString(toOUString(input.text));
         break;
     case Input::Kind::formula:
-        cell->setFormula(ou(input.text));
+        cell->setFormula(toOUString(input.text));
         break;
     }
 }
 
-CalcProbe::Cell CalcProbe::cell(const std::string& bookname, const std::string& sheetname, int col,
+CalcProbe::Cell CalcProbe::cell(const std::string& bookName, const std::string& sheetName, int col,
                                 int row) {
     const Reference<table::XCell> cell =
-        sheet(bookname, sheetname)->getCellByPosition(col - 1, row - 1);
+        sheet(bookName, sheetName)->getCellByPosition(col - 1, row - 1);
     Cell out;
     switch (cell->getType()) {
     case table::CellContentType_EMPTY:
@@ -158,49 +139,50 @@ CalcProbe::Cell CalcProbe::cell(const std::string& bookname, const std::string& 
         break;
     }
     out.value = cell->getValue();
-    out.text = str(Reference<text::XTextRange>(cell, UNO_QUERY_THROW)->getString());
+    out.text = fromOUString(Reference<text::XTextRange>(cell, UNO_QUERY_THROW)->getString());
     sal_Int32 key = 0;
     Reference<beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
-    const Reference<util::XNumberFormatsSupplier> formats(book(bookname), UNO_QUERY_THROW);
+    const Reference<util::XNumberFormatsSupplier> formats(book(bookName), UNO_QUERY_THROW);
     OUString code;
     formats->getNumberFormats()->getByKey(key)->getPropertyValue("FormatString") >>= code;
-    out.format = str(code);
+    out.format = fromOUString(code);
     return out;
 }
 
-std::vector<std::string> CalcProbe::sheets(const std::string& bookname) {
+std::vector<std::string> CalcProbe::sheets(const std::string& bookName) {
     std::vector<std::string> out;
-    const Reference<container::XIndexAccess> all(book(bookname)->getSheets(), UNO_QUERY_THROW);
+    const Reference<container::XIndexAccess> all(book(bookName)->getSheets(), UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < all->getCount(); ++i) {
-        out.push_back(
-            str(Reference<container::XNamed>(all->getByIndex(i), UNO_QUERY_THROW)->getName()));
+        out.push_back(fromOUString(
+            Reference<container::XNamed>(all->getByIndex(i), UNO_QUERY_THROW)->getName()));
     }
     return out;
 }
 
-int CalcProbe::columns(const std::string& bookname, const std::string& sheetname) {
-    return Reference<table::XColumnRowRange>(sheet(bookname, sheetname), UNO_QUERY_THROW)
+int CalcProbe::columns(const std::string& bookName, const std::string& sheetName) {
+    return Reference<table::XColumnRowRange>(sheet(bookName, sheetName), UNO_QUERY_THROW)
         ->getColumns()
         ->getCount();
 }
 
-int CalcProbe::rows(const std::string& bookname, const std::string& sheetname) {
-    return Reference<table::XColumnRowRange>(sheet(bookname, sheetname), UNO_QUERY_THROW)
+int CalcProbe::rows(const std::string& bookName, const std::string& sheetName) {
+    return Reference<table::XColumnRowRange>(sheet(bookName, sheetName), UNO_QUERY_THROW)
         ->getRows()
         ->getCount();
 }
 
-std::string CalcProbe::activesheet(const std::string& bookname) {
-    const Reference<frame::XModel> model(book(bookname), UNO_QUERY_THROW);
+std::string CalcProbe::activeSheet(const std::string& bookName) {
+    const Reference<frame::XModel> model(book(bookName), UNO_QUERY_THROW);
     const Reference<sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY_THROW);
-    return str(Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName());
+    return fromOUString(
+        Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName());
 }
 
-bool CalcProbe::visible(const std::string& bookname) {
-    const Reference<frame::XModel> model(book(bookname), UNO_QUERY_THROW);
+bool CalcProbe::visible(const std::string& bookName) {
+    const Reference<frame::XModel> model(book(bookName), UNO_QUERY_THROW);
     const Reference<awt::XWindow2> window(
         model->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY_THROW);
     return window->isVisible();
 }
 
-} // namespace kwtest
+} // namespace kw::test

@@ -8,17 +8,18 @@
 #include <string>
 #include <vector>
 
-namespace kwtest {
+namespace kw::test {
 
 // The tests' own connection to the office, beside the link under test: it fills cells one
-// by one and looks at what the link did, through other UNO calls than the link makes.
+// by one and looks at what the link did, through other UNO calls than the link makes (it
+// shares only the process's UNO runtime with the link).
 class CalcProbe {
 public:
     // Connects; throws std::runtime_error when nothing accepts on `pipe`.
     explicit CalcProbe(const std::string& pipe);
 
     // Closes every open document.
-    void closeall();
+    void closeAll();
     std::vector<std::string> titles(); // of the spreadsheet documents, in window order
 
     // What a test puts into a cell: a number, a text as typed (setString), or a formula.
@@ -47,7 +48,7 @@ public:
     std::vector<std::string> sheets(const std::string& book);
     int columns(const std::string& book, const std::string& sheet); // the sheet's size
     int rows(const std::string& book, const std::string& sheet);
-    std::string activesheet(const std::string& book);
+    std::string activeSheet(const std::string& book);
     bool visible(const std::string& book); // its window is shown
 
 private:
@@ -58,4 +59,4 @@ private:
     css::uno::Reference<css::frame::XDesktop2> desktop_;
 };
 
-} // namespace kwtest
+} // namespace kw::test

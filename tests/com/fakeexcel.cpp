@@ -6,14 +6,14 @@ namespace kw::com::fake {
 
 namespace {
 
-constexpr HRESULT xlerror = static_cast<HRESULT>(0x800A03ECu); // Excel's generic failure
+constexpr HRESULT xlError = static_cast<HRESULT>(0x800A03ECu); // Excel's generic failure
 
-bool samename(const std::wstring& a, const std::wstring& b) {
+bool sameName(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool ismissing(const VARIANT* v) {
+bool isMissing(const VARIANT* v) {
     return v->vt == VT_ERROR && v->scode == DISP_E_PARAMNOTFOUND;
 }
 
@@ -27,7 +27,7 @@ struct Outcome {
     HRESULT scode = S_OK;
 };
 
-Outcome exception(const std::wstring& description, HRESULT scode = xlerror) {
+Outcome exception(const std::wstring& description, HRESULT scode = xlError) {
     return {DISP_E_EXCEPTION, description, scode};
 }
 
@@ -84,7 +84,7 @@ public:
         for (UINT i = 0; i < count; ++i) {
             ids[i] = DISPID_UNKNOWN;
             for (std::size_t k = 0; k < known.size(); ++k) {
-                if (samename(known[k], names[i])) {
+                if (sameName(known[k], names[i])) {
                     ids[i] = static_cast<DISPID>(k + 1);
                 }
             }
@@ -102,7 +102,7 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         }
         Call call{known[static_cast<std::size_t>(id) - 1], flags, {}, result};
-        const std::wstring full = classname() + L"." + call.member;
+        const std::wstring full = className() + L"." + call.member;
         excel_->calls.push_back(full);
         if (lcid != 0) {
             misuse(full + L" with locale " + std::to_wstring(lcid));
@@ -123,12 +123,12 @@ public:
         for (UINT i = params->cArgs; i > 0; --i) {
             call.args.push_back(&params->rgvarg[i - 1]);
         }
-        if (excel_->failmember == full) {
-            excel_->failmember.clear();
-            if (excel_->faildescription.empty()) {
-                return excel_->failcode;
+        if (excel_->failMember == full) {
+            excel_->failMember.clear();
+            if (excel_->failDescription.empty()) {
+                return excel_->failCode;
             }
-            return fill(info, exception(excel_->faildescription, excel_->failcode));
+            return fill(info, exception(excel_->failDescription, excel_->failCode));
         }
         if (result != nullptr) {
             VariantInit(result);
@@ -138,7 +138,7 @@ public:
 
 protected:
     virtual std::vector<std::wstring> members() const = 0;
-    virtual std::wstring classname() const = 0;
+    virtual std::wstring className() const = 0;
     virtual Outcome invoke(Call& call) = 0;
 
     void misuse(const std::wstring& what) { excel_->misuse.push_back(what); }
@@ -170,8 +170,8 @@ protected:
         return {};
     }
 
-    Outcome wrongargs(const Call& call, const std::wstring& what) {
-        misuse(classname() + L"." + call.member + L": " + what);
+    Outcome wrongArguments(const Call& call, const std::wstring& what) {
+        misuse(className() + L"." + call.member + L": " + what);
         return {DISP_E_TYPEMISMATCH};
     }
 
@@ -221,7 +221,7 @@ protected:
         }
         return {L"Name", L"Activate", L"Visible", L"Cells", L"Range", L"Rows", L"Columns"};
     }
-    std::wstring classname() const override { return sheet->chart ? L"Chart" : L"Worksheet"; }
+    std::wstring className() const override { return sheet->chart ? L"Chart" : L"Worksheet"; }
     Outcome invoke(Call& call) override;
 };
 
@@ -239,25 +239,25 @@ protected:
     std::vector<std::wstring> members() const override {
         return {L"Item", L"Count", L"Value", L"NumberFormat", L"NumberFormatLocal"};
     }
-    std::wstring classname() const override { return L"Range"; }
+    std::wstring className() const override { return L"Range"; }
     Outcome invoke(Call& call) override;
 
 private:
-    Outcome getvalue(Call& call);
-    Outcome putvalue(const VARIANT& value);
-    void putcell(long row, long col, const VARIANT& v);
+    Outcome getValue(Call& call);
+    Outcome putValue(const VARIANT& value);
+    void putCell(long row, long col, const VARIANT& v);
 };
 
 class SheetsDisp final : public Disp {
 public:
-    SheetsDisp(std::shared_ptr<Excel> e, std::shared_ptr<Book> b, bool worksheetsonly)
-        : Disp(std::move(e)), book(std::move(b)), worksheets(worksheetsonly) {}
+    SheetsDisp(std::shared_ptr<Excel> e, std::shared_ptr<Book> b, bool worksheetsOnly)
+        : Disp(std::move(e)), book(std::move(b)), worksheets(worksheetsOnly) {}
     std::shared_ptr<Book> book;
     bool worksheets;
 
 protected:
     std::vector<std::wstring> members() const override { return {L"Count", L"Item", L"Add"}; }
-    std::wstring classname() const override { return worksheets ? L"Worksheets" : L"Sheets"; }
+    std::wstring className() const override { return worksheets ? L"Worksheets" : L"Sheets"; }
     Outcome invoke(Call& call) override;
 
 private:
@@ -282,7 +282,7 @@ protected:
     std::vector<std::wstring> members() const override {
         return {L"Name", L"Activate", L"ActiveSheet", L"Sheets", L"Worksheets"};
     }
-    std::wstring classname() const override { return L"Workbook"; }
+    std::wstring className() const override { return L"Workbook"; }
     Outcome invoke(Call& call) override {
         if (call.member == L"Name") {
             return give(call, book->name);
@@ -304,21 +304,21 @@ public:
 
 protected:
     std::vector<std::wstring> members() const override { return {L"Count", L"Item", L"Add"}; }
-    std::wstring classname() const override { return L"Workbooks"; }
+    std::wstring className() const override { return L"Workbooks"; }
     Outcome invoke(Call& call) override {
         if (call.member == L"Count") {
             return give(call, static_cast<long>(excel_->books.size()));
         }
         if (call.member == L"Add") {
-            if (call.args.size() > 1 || (call.args.size() == 1 && !ismissing(call.args[0]))) {
-                return wrongargs(call, L"a template given");
+            if (call.args.size() > 1 || (call.args.size() == 1 && !isMissing(call.args[0]))) {
+                return wrongArguments(call, L"a template given");
             }
             ++excel_->added;
-            Book& b = excel_->addbook(L"Book" + std::to_wstring(excel_->added), {L"Sheet1"});
+            Book& b = excel_->addBook(L"Book" + std::to_wstring(excel_->added), {L"Sheet1"});
             return give(call, new BookDisp(excel_, excel_->find(b.name)));
         }
         if (call.args.size() != 1) {
-            return wrongargs(call, L"not one argument");
+            return wrongArguments(call, L"not one argument");
         }
         long index = 0;
         if (number(call.args[0], index)) {
@@ -329,7 +329,7 @@ protected:
                         new BookDisp(excel_, excel_->books[static_cast<std::size_t>(index - 1)]));
         }
         if (call.args[0]->vt != VT_BSTR) {
-            return wrongargs(call, L"an index neither a number nor a name");
+            return wrongArguments(call, L"an index neither a number nor a name");
         }
         auto b = excel_->find(call.args[0]->bstrVal);
         if (!b) {
@@ -347,7 +347,7 @@ protected:
     std::vector<std::wstring> members() const override {
         return {L"Workbooks", L"ActiveWorkbook", L"ActiveSheet"};
     }
-    std::wstring classname() const override { return L"Application"; }
+    std::wstring className() const override { return L"Application"; }
     Outcome invoke(Call& call) override {
         if (call.member == L"Workbooks") {
             return give(call, new BooksDisp(excel_));
@@ -370,7 +370,7 @@ Outcome SheetsDisp::invoke(Call& call) {
     }
     if (call.member == L"Item") {
         if (call.args.size() != 1) {
-            return wrongargs(call, L"not one argument");
+            return wrongArguments(call, L"not one argument");
         }
         long index = 0;
         std::shared_ptr<Sheet> s;
@@ -381,7 +381,7 @@ Outcome SheetsDisp::invoke(Call& call) {
             s = list[static_cast<std::size_t>(index - 1)];
         } else if (call.args[0]->vt == VT_BSTR) {
             for (const auto& x : list) {
-                if (samename(x->name, call.args[0]->bstrVal)) {
+                if (sameName(x->name, call.args[0]->bstrVal)) {
                     s = x;
                 }
             }
@@ -389,22 +389,23 @@ Outcome SheetsDisp::invoke(Call& call) {
                 return {DISP_E_BADINDEX};
             }
         } else {
-            return wrongargs(call, L"an index neither a number nor a name");
+            return wrongArguments(call, L"an index neither a number nor a name");
         }
         return give(call, new SheetDisp(excel_, book, s));
     }
     // Add(Before, After, Count, Type)
     if (!worksheets) {
-        return wrongargs(call, L"Sheets.Add used");
+        return wrongArguments(call, L"Sheets.Add used");
     }
     if (call.args.size() != 4) {
-        return wrongargs(call, L"Add with " + std::to_wstring(call.args.size()) + L" arguments");
+        return wrongArguments(call,
+                              L"Add with " + std::to_wstring(call.args.size()) + L" arguments");
     }
     long type = 0;
-    if (!ismissing(call.args[2]) || !number(call.args[3], type) || type != -4167) {
-        return wrongargs(call, L"Count given or Type not xlWorksheet");
+    if (!isMissing(call.args[2]) || !number(call.args[3], type) || type != -4167) {
+        return wrongArguments(call, L"Count given or Type not xlWorksheet");
     }
-    auto sheetof = [&](const VARIANT* v) -> std::shared_ptr<Sheet> {
+    auto sheetOf = [&](const VARIANT* v) -> std::shared_ptr<Sheet> {
         if (v->vt != VT_DISPATCH || v->pdispVal == nullptr) {
             return nullptr;
         }
@@ -413,16 +414,16 @@ Outcome SheetsDisp::invoke(Call& call) {
     };
     auto& sheets = book->sheets;
     auto at = std::find(sheets.begin(), sheets.end(), book->active);
-    if (!ismissing(call.args[0])) {
-        auto before = sheetof(call.args[0]);
-        if (!before || !ismissing(call.args[1])) {
-            return wrongargs(call, L"Before not a sheet of the book, or with After");
+    if (!isMissing(call.args[0])) {
+        auto before = sheetOf(call.args[0]);
+        if (!before || !isMissing(call.args[1])) {
+            return wrongArguments(call, L"Before not a sheet of the book, or with After");
         }
         at = std::find(sheets.begin(), sheets.end(), before);
-    } else if (!ismissing(call.args[1])) {
-        auto after = sheetof(call.args[1]);
+    } else if (!isMissing(call.args[1])) {
+        auto after = sheetOf(call.args[1]);
         if (!after) {
-            return wrongargs(call, L"After not a sheet of the book");
+            return wrongArguments(call, L"After not a sheet of the book");
         }
         at = std::find(sheets.begin(), sheets.end(), after) + 1;
     }
@@ -442,10 +443,10 @@ Outcome SheetDisp::invoke(Call& call) {
         if (call.put()) {
             const VARIANT* v = call.args.back();
             if (v->vt != VT_BSTR) {
-                return wrongargs(call, L"a name not a text");
+                return wrongArguments(call, L"a name not a text");
             }
             for (const auto& s : book->sheets) {
-                if (s != sheet && samename(s->name, v->bstrVal)) {
+                if (s != sheet && sameName(s->name, v->bstrVal)) {
                     return exception(L"That name is already taken. Try a different one.");
                 }
             }
@@ -477,7 +478,7 @@ Outcome SheetDisp::invoke(Call& call) {
     }
     // Range(Cell1, Cell2), both ranges of this sheet
     if (call.args.size() != 2) {
-        return wrongargs(call, L"Range without two cells");
+        return wrongArguments(call, L"Range without two cells");
     }
     RangeDisp* corner[2] = {nullptr, nullptr};
     for (int i = 0; i < 2; ++i) {
@@ -486,7 +487,7 @@ Outcome SheetDisp::invoke(Call& call) {
             corner[i] = dynamic_cast<RangeDisp*>(static_cast<Disp*>(v->pdispVal));
         }
         if (corner[i] == nullptr || corner[i]->sheet != sheet) {
-            return wrongargs(call, L"Range with an argument not a range of the sheet");
+            return wrongArguments(call, L"Range with an argument not a range of the sheet");
         }
     }
     return give(call, new RangeDisp(excel_, sheet, RangeDisp::Kind::block,
@@ -509,22 +510,22 @@ Outcome RangeDisp::invoke(Call& call) {
     if (call.member == L"Item") {
         long row = 0, col = 0;
         if (kind != Kind::cells) {
-            return wrongargs(call, L"Item on a range other than Cells");
+            return wrongArguments(call, L"Item on a range other than Cells");
         }
         if (call.args.size() != 2 || call.args[0]->vt != VT_I4 || call.args[1]->vt != VT_I4 ||
             !number(call.args[0], row) || !number(call.args[1], col)) {
-            return wrongargs(call, L"Item without a row and a column");
+            return wrongArguments(call, L"Item without a row and a column");
         }
         if (row < 1 || col < 1 || row > r2 || col > c2) {
-            return exception(L"", xlerror);
+            return exception(L"", xlError);
         }
         return give(call, new RangeDisp(excel_, sheet, Kind::block, row, col, row, col));
     }
     if (call.member == L"NumberFormat" || call.member == L"NumberFormatLocal") {
         if (!call.put() || call.args.size() != 1 || call.args[0]->vt != VT_BSTR) {
-            return wrongargs(call, L"not a put of a text");
+            return wrongArguments(call, L"not a put of a text");
         }
-        auto& target = call.member == L"NumberFormat" ? sheet->formats : sheet->localformats;
+        auto& target = call.member == L"NumberFormat" ? sheet->formats : sheet->localFormats;
         for (long r = r1; r <= r2; ++r) {
             for (long c = c1; c <= c2; ++c) {
                 target[{r, c}] = call.args[0]->bstrVal;
@@ -535,17 +536,17 @@ Outcome RangeDisp::invoke(Call& call) {
     // Value
     if (call.put()) {
         if (call.args.size() != 1) {
-            return wrongargs(call, L"Value put with arguments");
+            return wrongArguments(call, L"Value put with arguments");
         }
-        return putvalue(*call.args[0]);
+        return putValue(*call.args[0]);
     }
     if (!call.args.empty()) {
-        return wrongargs(call, L"Value with arguments");
+        return wrongArguments(call, L"Value with arguments");
     }
-    return getvalue(call);
+    return getValue(call);
 }
 
-Outcome RangeDisp::getvalue(Call& call) {
+Outcome RangeDisp::getValue(Call& call) {
     if (call.result == nullptr) {
         return {};
     }
@@ -574,7 +575,7 @@ Outcome RangeDisp::getvalue(Call& call) {
     return {};
 }
 
-void RangeDisp::putcell(long row, long col, const VARIANT& v) {
+void RangeDisp::putCell(long row, long col, const VARIANT& v) {
     const std::pair<long, long> at{row, col};
     sheet->prefixed.erase(at);
     sheet->formulas.erase(at);
@@ -599,11 +600,11 @@ void RangeDisp::putcell(long row, long col, const VARIANT& v) {
     sheet->set(row, col, v);
 }
 
-Outcome RangeDisp::putvalue(const VARIANT& value) {
+Outcome RangeDisp::putValue(const VARIANT& value) {
     if ((value.vt & VT_ARRAY) == 0) {
         for (long r = r1; r <= r2; ++r) {
             for (long c = c1; c <= c2; ++c) {
-                putcell(r, c, value);
+                putCell(r, c, value);
             }
         }
         return {};
@@ -629,7 +630,7 @@ Outcome RangeDisp::putvalue(const VARIANT& value) {
             VARIANT v;
             VariantInit(&v);
             SafeArrayGetElement(value.parray, index, &v);
-            putcell(r, c, v);
+            putCell(r, c, v);
             VariantClear(&v);
         }
     }
@@ -664,9 +665,9 @@ const VARIANT* Sheet::get(long row, long column) const {
     return it == cells.end() ? nullptr : &it->second;
 }
 
-Sheet& Book::addsheet(const std::wstring& sheetname, bool chart) {
+Sheet& Book::addSheet(const std::wstring& sheetName, bool chart) {
     auto s = std::make_shared<Sheet>();
-    s->name = sheetname;
+    s->name = sheetName;
     s->chart = chart;
     sheets.push_back(s);
     if (!active) {
@@ -675,20 +676,20 @@ Sheet& Book::addsheet(const std::wstring& sheetname, bool chart) {
     return *s;
 }
 
-std::shared_ptr<Sheet> Book::find(const std::wstring& sheetname) const {
+std::shared_ptr<Sheet> Book::find(const std::wstring& sheetName) const {
     for (const auto& s : sheets) {
-        if (samename(s->name, sheetname)) {
+        if (sameName(s->name, sheetName)) {
             return s;
         }
     }
     return nullptr;
 }
 
-Book& Excel::addbook(const std::wstring& name, const std::vector<std::wstring>& sheetnames) {
+Book& Excel::addBook(const std::wstring& name, const std::vector<std::wstring>& sheetNames) {
     auto b = std::make_shared<Book>();
     b->name = name;
-    for (const auto& s : sheetnames) {
-        b->addsheet(s);
+    for (const auto& s : sheetNames) {
+        b->addSheet(s);
     }
     books.push_back(b);
     active = b;
@@ -697,7 +698,7 @@ Book& Excel::addbook(const std::wstring& name, const std::vector<std::wstring>& 
 
 std::shared_ptr<Book> Excel::find(const std::wstring& name) const {
     for (const auto& b : books) {
-        if (samename(b->name, name)) {
+        if (sameName(b->name, name)) {
             return b;
         }
     }
@@ -708,7 +709,7 @@ int Excel::count(const std::wstring& call) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }
 
-IDispatch* makeapplication(std::shared_ptr<Excel> excel) {
+IDispatch* makeApplication(std::shared_ptr<Excel> excel) {
     return new AppDisp(std::move(excel));
 }
 

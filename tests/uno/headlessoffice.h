@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kwtest {
+namespace kw::test {
 
 // A headless LibreOffice of the tests' own: a throwaway profile, a pipe name no one else
 // uses, hidden documents only. It runs in a process group of its own (soffice starts
@@ -15,11 +15,11 @@ class HeadlessOffice {
 public:
     // Where its profile is: given on the command line, or the default one under a HOME of
     // its own (home()), where another soffice run with that HOME finds the office.
-    enum class Profile { commandline, home };
+    enum class Profile { commandLine, home };
 
     // Starts it and waits until it accepts connections; throws std::runtime_error, with the
     // office's output, when it does not within `wait`.
-    explicit HeadlessOffice(Profile profile = Profile::commandline,
+    explicit HeadlessOffice(Profile profile = Profile::commandLine,
                             std::chrono::seconds wait = std::chrono::seconds(60));
     ~HeadlessOffice();
     HeadlessOffice(const HeadlessOffice&) = delete;
@@ -48,6 +48,6 @@ private:
 };
 
 // The name of a pipe nothing listens on.
-std::string unusedpipe();
+std::string unusedPipe();
 
-} // namespace kwtest
+} // namespace kw::test

@@ -1,4 +1,7 @@
-#include "calclink.h"
+// The pipe the program and Calc meet on: its name, the command that makes Calc accept it, and
+// starting that command.
+
+#include "uno/calclink.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -18,10 +21,19 @@
 
 namespace kw::uno {
 
+std::string defaultPipe() {
+    const char* pipe = std::getenv("KW_OFFICE_PIPE");
+    return pipe != nullptr && *pipe != '\0' ? std::string(pipe) : std::string("kruskalwallis");
+}
+
+std::string acceptCommand(const std::string& pipe) {
+    return "soffice --calc \"--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext\"";
+}
+
 #ifdef _WIN32
 
-bool startaccepting(const std::string& pipe, std::string& message) {
-    message = "Start LibreOffice Calc with: " + acceptcommand(pipe);
+bool startAccepting(const std::string& pipe, std::string& message) {
+    message = "Start LibreOffice Calc with: " + acceptCommand(pipe);
     return false;
 }
 
@@ -30,7 +42,7 @@ bool startaccepting(const std::string& pipe, std::string& message) {
 namespace {
 
 // soffice on the PATH, else the one of the LibreOffice the program was built against.
-std::string findsoffice() {
+std::string findSoffice() {
     std::vector<std::string> candidates;
     if (const char* path = std::getenv("PATH")) {
         const std::string dirs = path;
@@ -54,7 +66,7 @@ std::string findsoffice() {
     return {};
 }
 
-std::string errortext(int error) {
+std::string errorText(int error) {
     return std::strerror(error);
 }
 
@@ -64,11 +76,11 @@ std::string errortext(int error) {
 // belongs to neither this program's process group nor its children: closing the program
 // leaves Calc open, and nothing is left to reap. A pipe that closes on exec tells whether the
 // exec succeeded.
-bool startaccepting(const std::string& pipe, std::string& message) {
-    const std::string program = findsoffice();
+bool startAccepting(const std::string& pipe, std::string& message) {
+    const std::string program = findSoffice();
     if (program.empty()) {
         message = "soffice was not found: install LibreOffice Calc, or start it with: " +
-                  acceptcommand(pipe);
+                  acceptCommand(pipe);
         return false;
     }
     const std::string accept = "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext";
@@ -77,7 +89,7 @@ bool startaccepting(const std::string& pipe, std::string& message) {
 
     int status[2];
     if (::pipe2(status, O_CLOEXEC) != 0) {
-        message = "soffice could not be started: " + errortext(errno);
+        message = "soffice could not be started: " + errorText(errno);
         return false;
     }
     const pid_t child = ::fork();
@@ -87,11 +99,11 @@ bool startaccepting(const std::string& pipe, std::string& message) {
         if (office != 0) {
             ::_exit(office < 0 ? 1 : 0);
         }
-        const int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, 0);
-            ::dup2(devnull, 1);
-            ::dup2(devnull, 2);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            ::dup2(devNull, 0);
+            ::dup2(devNull, 1);
+            ::dup2(devNull, 2);
         }
         // Keep only the status pipe (moved to 3, still closing on exec) beside 0, 1 and 2.
         if (status[1] != 3) {
@@ -103,27 +115,27 @@ bool startaccepting(const std::string& pipe, std::string& message) {
         [[maybe_unused]] const auto written = ::write(3, &error, sizeof error);
         ::_exit(127);
     }
-    const int forkerror = errno;
+    const int forkError = errno;
     ::close(status[1]);
     if (child < 0) {
         ::close(status[0]);
-        message = "soffice could not be started: " + errortext(forkerror);
+        message = "soffice could not be started: " + errorText(forkError);
         return false;
     }
-    int execerror = 0;
+    int execError = 0;
     ssize_t got = 0;
     do {
-        got = ::read(status[0], &execerror, sizeof execerror);
+        got = ::read(status[0], &execError, sizeof execError);
     } while (got < 0 && errno == EINTR);
     ::close(status[0]);
-    int childstatus = 0;
-    while (::waitpid(child, &childstatus, 0) < 0 && errno == EINTR) {
+    int childStatus = 0;
+    while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
     }
-    if (got == static_cast<ssize_t>(sizeof execerror)) {
-        message = "soffice (" + program + ") could not be started: " + errortext(execerror);
+    if (got == static_cast<ssize_t>(sizeof execError)) {
+        message = "soffice (" + program + ") could not be started: " + errorText(execError);
         return false;
     }
-    if (!WIFEXITED(childstatus) || WEXITSTATUS(childstatus) != 0) {
+    if (!WIFEXITED(childStatus) || WEXITSTATUS(childStatus) != 0) {
         message = "soffice could not be started: no process could be created for it";
         return false;
     }

@@ -28,7 +28,7 @@ struct Sheet {
     long visible = -1;                                          // xlSheetVisible; 0 hidden
     std::map<std::pair<long, long>, VARIANT> cells;             // (row, column) from 1; owned
     std::map<std::pair<long, long>, std::wstring> formats;      // NumberFormat
-    std::map<std::pair<long, long>, std::wstring> localformats; // NumberFormatLocal
+    std::map<std::pair<long, long>, std::wstring> localFormats; // NumberFormatLocal
     std::set<std::pair<long, long>> prefixed; // texts written with Excel's apostrophe prefix
     std::set<std::pair<long, long>> formulas; // texts written that Excel would take as formulas
 
@@ -45,7 +45,7 @@ struct Book {
     std::wstring name;
     std::vector<std::shared_ptr<Sheet>> sheets;
     std::shared_ptr<Sheet> active;
-    Sheet& addsheet(const std::wstring& name, bool chart = false);
+    Sheet& addSheet(const std::wstring& name, bool chart = false);
     std::shared_ptr<Sheet> find(const std::wstring& name) const;
 };
 
@@ -63,17 +63,17 @@ struct Excel {
 
     // The next call of this member ("Range.Value") fails: with DISP_E_EXCEPTION carrying the
     // description and code when a description is given, else with the code itself.
-    std::wstring failmember;
-    HRESULT failcode = S_OK;
-    std::wstring faildescription;
+    std::wstring failMember;
+    HRESULT failCode = S_OK;
+    std::wstring failDescription;
 
-    Book& addbook(const std::wstring& name, const std::vector<std::wstring>& sheetnames);
+    Book& addBook(const std::wstring& name, const std::vector<std::wstring>& sheetNames);
     std::shared_ptr<Book> find(const std::wstring& name) const;
     int count(const std::wstring& call) const;
 };
 
 // Excel's Application object over the given state, with one reference for the caller.
-IDispatch* makeapplication(std::shared_ptr<Excel> excel);
+IDispatch* makeApplication(std::shared_ptr<Excel> excel);
 
 // How many references an object has now.
 ULONG references(IUnknown* object);

@@ -1,4 +1,4 @@
-#include "office.h"
+#include "headlessoffice.h"
 
 #include "calcprobe.h"
 
@@ -22,13 +22,13 @@
 #include <thread>
 #include <vector>
 
-namespace kwtest {
+namespace kw::test {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string uniquename() {
+std::string uniqueName() {
     static std::atomic<int> counter{0};
     std::random_device random;
     std::ostringstream out;
@@ -37,16 +37,16 @@ std::string uniquename() {
 }
 
 // The sockets that osl makes for named pipes, "/tmp/OSL_PIPE_<uid>_<name>".
-std::string pipeprefix() {
+std::string pipePrefix() {
     return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_";
 }
 
-std::set<std::string> officesockets() {
+std::set<std::string> officeSockets() {
     std::set<std::string> out;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator("/tmp", error)) {
         const std::string path = entry.path().string();
-        if (path.rfind(pipeprefix() + "SingleOfficeIPC_", 0) == 0) {
+        if (path.rfind(pipePrefix() + "SingleOfficeIPC_", 0) == 0) {
             out.insert(path);
         }
     }
@@ -69,7 +69,7 @@ bool stale(const std::string& path) {
     return refused;
 }
 
-std::string readfile(const std::string& path) {
+std::string readFile(const std::string& path) {
     std::ifstream in(path);
     std::ostringstream out;
     out << in.rdbuf();
@@ -78,34 +78,34 @@ std::string readfile(const std::string& path) {
 
 } // namespace
 
-std::string unusedpipe() {
-    return uniquename() + "_nobody";
+std::string unusedPipe() {
+    return uniqueName() + "_nobody";
 }
 
 HeadlessOffice::HeadlessOffice(Profile profile, std::chrono::seconds wait) {
-    const std::string name = uniquename();
+    const std::string name = uniqueName();
     dir_ = (fs::temp_directory_path() / name).string();
     pipe_ = name;
     fs::create_directories(dir_ + "/tmp");
     fs::create_directories(home());
-    fs::remove(pipeprefix() + pipe_);
-    const std::set<std::string> before = officesockets();
+    fs::remove(pipePrefix() + pipe_);
+    const std::set<std::string> before = officeSockets();
 
-    const std::string userinstallation = "-env:UserInstallation=file://" + dir_ + "/profile";
+    const std::string userInstallation = "-env:UserInstallation=file://" + dir_ + "/profile";
     const std::string accept = "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext";
     const std::string log = dir_ + "/office.log";
     std::vector<const char*> argv = {"soffice",  "--headless",  "--invisible",   "--norestore",
                                      "--nologo", "--nodefault", "--nolockcheck", accept.c_str()};
-    if (profile == Profile::commandline) {
-        argv.push_back(userinstallation.c_str());
+    if (profile == Profile::commandLine) {
+        argv.push_back(userInstallation.c_str());
     }
     argv.push_back(nullptr);
     // Its temporary files go to its directory, and so does its HOME with Profile::home. All
     // made before the fork: the child only execs.
-    const char* ownhome = std::getenv("HOME");
+    const char* ownHome = std::getenv("HOME");
     std::vector<std::string> environment = {
         "TMPDIR=" + dir_ + "/tmp",
-        "HOME=" + (profile == Profile::home ? home() : std::string(ownhome ? ownhome : "/"))};
+        "HOME=" + (profile == Profile::home ? home() : std::string(ownHome ? ownHome : "/"))};
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string_view text = *entry;
         if (!text.starts_with("TMPDIR=") && !text.starts_with("HOME=")) {
@@ -138,7 +138,7 @@ HeadlessOffice::HeadlessOffice(Profile profile, std::chrono::seconds wait) {
     for (;;) {
         if (exited(std::chrono::milliseconds(0))) {
             pid_ = -1;
-            const std::string output = readfile(log);
+            const std::string output = readFile(log);
             cleanup();
             throw std::runtime_error("soffice ended before it accepted connections:\n" + output);
         }
@@ -154,7 +154,7 @@ HeadlessOffice::HeadlessOffice(Profile profile, std::chrono::seconds wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     // The socket this office made for its profile, to be removed with the office.
-    for (const std::string& path : officesockets()) {
+    for (const std::string& path : officeSockets()) {
         if (!before.count(path)) {
             std::ofstream(dir_ + "/sockets", std::ios::app) << path << "\n";
         }
@@ -228,11 +228,11 @@ void HeadlessOffice::cleanup() {
     if (dir_.empty()) {
         return;
     }
-    std::vector<std::string> sockets = {pipeprefix() + pipe_};
+    std::vector<std::string> sockets = {pipePrefix() + pipe_};
     for (const std::string& pipe : pipes_) {
-        sockets.push_back(pipeprefix() + pipe);
+        sockets.push_back(pipePrefix() + pipe);
     }
-    std::istringstream listed(readfile(dir_ + "/sockets"));
+    std::istringstream listed(readFile(dir_ + "/sockets"));
     for (std::string path; std::getline(listed, path);) {
         sockets.push_back(path);
     }
@@ -247,4 +247,4 @@ void HeadlessOffice::cleanup() {
     dir_.clear();
 }
 
-} // namespace kwtest
+} // namespace kw::test
