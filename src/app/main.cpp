@@ -1,6 +1,8 @@
 // kruskalwallis: the window program. "kruskalwallis FILE" opens FILE at start.
 
-#include "mainform.h"
+#include "app/mainwindow.h"
+#include "app/qtlocale.h"
+#include "core/base/failure.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -18,10 +20,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const std::exception& e) {
-            QMessageBox::warning(activeWindow(), "Kruskal-Wallis", QString::fromUtf8(e.what()));
         } catch (...) {
-            QMessageBox::warning(activeWindow(), "Kruskal-Wallis", "An unexpected failure.");
+            const kw::Failure failure = kw::caughtFailure();
+            QMessageBox::warning(activeWindow(), "Kruskal-Wallis",
+                                 kw::app::qText(failure.message()));
         }
         return false;
     }
@@ -38,9 +40,9 @@ int main(int argc, char** argv) {
     options.addPositionalArgument("FILE", "a space-delimited data file to read at start");
     options.process(app);
 
-    kw::app::Tmainform window;
+    kw::app::MainWindow window;
     if (!options.positionalArguments().isEmpty()) {
-        window.openatstart(QFileInfo(options.positionalArguments().front()).absoluteFilePath());
+        window.openAtStart(QFileInfo(options.positionalArguments().front()).absoluteFilePath());
     }
     window.show();
     return QApplication::exec();

@@ -1,26 +1,27 @@
-#include "qtlocale.h"
+#include "app/qtlocale.h"
 
+#include <QCollator>
 #include <QLocale>
 
 namespace kw::app {
 
-QString qtext(std::string_view bytes) {
+QString qText(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QString qshown(std::string_view bytes) {
+QString qShown(std::string_view bytes) {
     constexpr std::size_t longest = 10000;
     if (bytes.size() <= longest) {
-        return qtext(bytes);
+        return qText(bytes);
     }
     std::size_t cut = 1000;
     while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) {
         --cut; // not inside a UTF-8 character
     }
-    return qtext(bytes.substr(0, cut)) + QString("... (%1 characters)").arg(bytes.size());
+    return qText(bytes.substr(0, cut)) + QString("... (%1 characters)").arg(bytes.size());
 }
 
-std::string bytes(const QString& text) {
+std::string toBytes(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
@@ -32,10 +33,10 @@ int QtCollation::compare(std::string_view a, std::string_view b) const {
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    return collator.compare(qtext(a), qtext(b));
+    return collator.compare(qText(a), qText(b));
 }
 
-Locale userlocale() {
+Locale userLocale() {
     static const QtCollation collation;
     Locale locale;
     const QString mark = QLocale().decimalPoint();

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "collation.h"
+#include "core/base/locale.h"
 
-#include <QCollator>
 #include <QString>
 
 #include <string>
@@ -10,21 +9,23 @@
 
 namespace kw::app {
 
-// Cell texts are bytes; the window shows them as UTF-8 (bytes that are not shown safely as
+// Cell texts are bytes; the window shows them as UTF-8 (bytes that are not UTF-8 as
 // replacement characters) and writes what the user types as UTF-8.
-QString qtext(std::string_view bytes);
-std::string bytes(const QString& text);
+QString qText(std::string_view bytes);
+std::string toBytes(const QString& text);
 
-// A text for a cell or a header: as qtext, but a text of more than 10,000 bytes shows only its
-// beginning and its length, so that a huge value cannot stall the painting of a grid.
-QString qshown(std::string_view bytes);
+// A text for a cell, a header or a list item: as qText, but a text of more than 10,000 bytes
+// shows only its beginning and its length, so that a huge value cannot stall the painting of
+// a grid.
+QString qShown(std::string_view bytes);
 
-// The user's locale: its decimal mark, and its text order with letter case ignored.
+// The user's text order, letter case ignored.
 class QtCollation final : public Collation {
 public:
     int compare(std::string_view a, std::string_view b) const override;
 };
 
-Locale userlocale();
+// The user's locale: its decimal mark and its text order.
+Locale userLocale();
 
 } // namespace kw::app

@@ -1,10 +1,10 @@
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QSettings>
 
 namespace kw::app {
 
-QString storedversion() {
+QString storedVersion() {
     QSettings s("Quindle Research", "KruskalWallis");
     const QVariant v = s.value("version");
     if (!v.isValid()) {
@@ -14,7 +14,7 @@ QString storedversion() {
     return v.canConvert<QString>() ? v.toString() : QString("?");
 }
 
-void storeversion(const QString& version) {
+void storeVersion(const QString& version) {
     QSettings s("Quindle Research", "KruskalWallis");
     s.setValue("version", version);
     s.sync();

@@ -7,7 +7,7 @@ namespace kw::app {
 // The one stored setting: the version of the program that last closed normally for this
 // user, under "Quindle Research" / "KruskalWallis", value "version" (the registry on Windows,
 // an INI file on Linux). Empty when none is stored.
-QString storedversion();
-void storeversion(const QString& version);
+QString storedVersion();
+void storeVersion(const QString& version);
 
 } // namespace kw::app

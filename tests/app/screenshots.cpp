@@ -2,21 +2,41 @@
 // page: the screenshots of the documentation. Run by scripts/screenshots under Xvfb.
 // Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR
 
-#include "exceldialogs.h"
-#include "helpwindow.h"
-#include "mainform.h"
-#include "memorylink.h"
-#include "settings.h"
-#include "warningdialog.h"
+#include "app/dialogs/helpwindow.h"
+#include "app/dialogs/readsheetdialog.h"
+#include "app/dialogs/savesheetdialog.h"
+#include "app/dialogs/warningdialog.h"
+#include "app/mainwindow.h"
+#include "app/settings.h"
+#include "app/work/workrunner.h"
+#include "support/memorylink.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// Picks `item` in the window's chooser as the user does.
+void pick(QWidget& window, const char* chooser, const QString& item) {
+    auto* box = window.findChild<QComboBox*>(chooser);
+    const int position = box->findText(item);
+    box->setCurrentIndex(position);
+    emit box->activated(position);
+}
+
+bool save(QWidget& widget, const QString& path) {
+    QApplication::processEvents();
+    return widget.grab().save(path);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,70 +45,52 @@ int main(int argc, char** argv) {
         return 2;
     }
     QStandardPaths::setTestModeEnabled(true); // leave the user's stored setting alone
-    kw::app::storeversion("10.3");
-    const QString example = argv[1];
+    kw::app::storeVersion("10.3");
     const QString outdir = argv[4];
-    kw::app::Tmainform window;
-    window.setfilechooser([&](auto) { return example; });
+    kw::app::MainWindow window;
+    window.openAtStart(argv[1]);
     window.show();
     int status = 0;
     QTimer::singleShot(300, [&] {
-        window.Open1Click();
-        window.waitforwork();
-        const auto& vars = window.session().variables();
-        auto position = [&](const char* name) {
-            for (std::size_t i = 0; i < vars.size(); ++i) {
-                if (vars[i] == name) {
-                    return static_cast<int>(i);
-                }
-            }
-            return -1;
-        };
-        window.groupchoiceChange(position(argv[2]));
-        window.testchoiceChange(position(argv[3]));
-        window.calculateClick();
-        window.waitforwork();
+        auto* work = window.findChild<kw::app::WorkRunner*>();
+        work->waitForFinished(); // the example read at start
+        pick(window, "groupchoice", argv[2]);
+        pick(window, "testchoice", argv[3]);
+        window.findChild<QPushButton*>("calculate")->click();
+        work->waitForFinished();
         auto* pages = window.findChild<QTabWidget*>("datapages");
         const char* names[5] = {"input", "groups", "ranked", "output", "counts"};
         for (int p = 0; p < 5; ++p) {
             pages->setCurrentIndex(p);
-            QApplication::processEvents();
-            if (!window.grab().save(outdir + "/window-" + names[p] + ".png")) {
-                status = 1;
-            }
+            status |= save(window, outdir + "/window-" + names[p] + ".png") ? 0 : 1;
         }
         // The help window and a warning, as they open over the window.
-        kw::app::Thelppages help(&window);
-        help.pages()->setCurrentIndex(5);
+        kw::app::HelpWindow help(5, &window);
         help.show();
-        QApplication::processEvents();
-        status |= help.grab().save(outdir + "/help.png") ? 0 : 1;
+        status |= save(help, outdir + "/help.png") ? 0 : 1;
         help.hide();
-        kw::app::Twarningdialog warning("warning", "group variable must be discrete", 5, &window);
+        kw::app::WarningDialog warning("warning", "group variable must be discrete", 5, &window);
         warning.show();
-        QApplication::processEvents();
-        status |= warning.grab().save(outdir + "/warning.png") ? 0 : 1;
+        status |= save(warning, outdir + "/warning.png") ? 0 : 1;
         warning.hide();
         // The two spreadsheet dialogs, over a spreadsheet application with two documents.
-        kw::MemoryLink sheets;
-        sheets.addbook("results.ods");
-        sheets.newsheet(std::string("Summary"));
-        sheets.addbook("insectsprays.ods");
-        sheets.newsheet(std::string("Counts"));
-        sheets.selectsheet("Sheet1");
+        kw::test::MemoryLink sheets;
+        sheets.addBook("results.ods");
+        sheets.newSheet(std::string("Summary"));
+        sheets.addBook("insectsprays.ods");
+        sheets.newSheet(std::string("Counts"));
+        sheets.selectSheet("Sheet1");
         auto ignore = [](const kw::Failure&) {};
-        kw::app::Treadexcelform reading(&sheets, ignore, &window);
+        kw::app::ReadSheetDialog reading(&sheets, ignore, &window);
         reading.show();
         QApplication::processEvents();
-        reading.stopcolin()->setText("C");
-        reading.stoprowin()->setText("73");
-        QApplication::processEvents();
-        status |= reading.grab().save(outdir + "/read-sheet.png") ? 0 : 1;
+        reading.findChild<QLineEdit*>("stopcolin")->setText("C");
+        reading.findChild<QLineEdit*>("stoprowin")->setText("73");
+        status |= save(reading, outdir + "/read-sheet.png") ? 0 : 1;
         reading.hide();
-        kw::app::Tsaveexcelform saving(&sheets, ignore, &window);
+        kw::app::SaveSheetDialog saving(&sheets, ignore, &window);
         saving.show();
-        QApplication::processEvents();
-        status |= saving.grab().save(outdir + "/save-sheet.png") ? 0 : 1;
+        status |= save(saving, outdir + "/save-sheet.png") ? 0 : 1;
         saving.hide();
         window.close();
         app.quit();

@@ -1,0 +1,38 @@
+#include "app/dialogs/aboutdialog.h"
+
+#include "app/dialogs/dialogparts.h"
+#include "app/texts.h"
+#include "core/base/version.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace kw::app {
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, noCloseBox) {
+    setObjectName("TAboutBox");
+    setWindowTitle("About");
+    setModal(true);
+    auto* lines = new QVBoxLayout;
+    auto* name = new QHBoxLayout;
+    name->addWidget(makeLabel("KRUSKAL-WALLIS", this, 14, true));
+    name->addWidget(makeLabel("TEST", this, 14));
+    name->addStretch();
+    lines->addLayout(name);
+    auto* version = makeLabel(QString("Version: ") + programVersion + " " + releaseDate, this);
+    version->setObjectName("version");
+    lines->addWidget(version);
+    // The textbook and the makers, one line each as the text breaks them.
+    auto* text = makeLabel(resourceText("about.html"), this);
+    text->setTextFormat(Qt::RichText);
+    lines->addWidget(text);
+    lines->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(whitePanel(this, lines), 1);
+    layout->addLayout(visitStrip(this));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+} // namespace kw::app

@@ -1,0 +1,580 @@
+#include "app/mainwindow.h"
+
+#include "app/dialogs/aboutdialog.h"
+#include "app/dialogs/disclaimerdialog.h"
+#include "app/dialogs/filedialogs.h"
+#include "app/dialogs/helpwindow.h"
+#include "app/dialogs/manualinputdialog.h"
+#include "app/dialogs/newversiondialog.h"
+#include "app/dialogs/readsheetdialog.h"
+#include "app/dialogs/savesheetdialog.h"
+#include "app/dialogs/warningdialog.h"
+#include "app/pages/countspage.h"
+#include "app/pages/datatableview.h"
+#include "app/pages/groupspage.h"
+#include "app/pages/outputpage.h"
+#include "app/pages/resultgridview.h"
+#include "app/programicon.h"
+#include "app/qtlocale.h"
+#include "app/selectionpanel.h"
+#include "app/settings.h"
+#include "core/base/version.h"
+#include "core/io/textreader.h"
+#include "core/sheet/sheettransfer.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace kw::app {
+
+MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
+    : QMainWindow(parent), session_(userLocale()), linkFactory_(std::move(links)) {
+    setObjectName("Tmainform");
+    setWindowTitle(kw::windowTitle);
+    setWindowIcon(QIcon(programIcon(64)));
+
+    auto* central = new QWidget(this);
+    selectionPanel_ = new SelectionPanel(central);
+    pages_ = new QTabWidget(central);
+    pages_->setObjectName("datapages");
+    QFont tabs = pages_->tabBar()->font();
+    tabs.setPointSize(12);
+    tabs.setBold(true);
+    tabs.setItalic(true);
+    tabs.setUnderline(true);
+    pages_->tabBar()->setFont(tabs);
+    dataView_ = new DataTableView(session_);
+    groupsPage_ = new GroupsPage;
+    rankedGrid_ = new ResultGridView("rankgrid", 1, 1);
+    outputPage_ = new OutputPage;
+    countsPage_ = new CountsPage;
+    // In the order of kw::Page.
+    pages_->addTab(dataView_, "input");
+    pages_->addTab(groupsPage_, "groups");
+    pages_->addTab(rankedGrid_, "ranked");
+    pages_->addTab(outputPage_, "output");
+    pages_->addTab(countsPage_, "counts");
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(selectionPanel_);
+    layout->addWidget(pages_, 1);
+    setCentralWidget(central);
+    buildMenus();
+    workRunner_ = new WorkRunner(this);
+
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (!workRunner_->running() && index >= 0) {
+            session_.setPage(static_cast<Page>(index));
+        }
+    });
+    connect(selectionPanel_, &SelectionPanel::groupPicked, this, &MainWindow::pickGroupingVariable);
+    connect(selectionPanel_, &SelectionPanel::testPicked, this, &MainWindow::pickTestVariable);
+    connect(selectionPanel_, &SelectionPanel::selectionPicked, this,
+            &MainWindow::pickSelectionVariable);
+    connect(selectionPanel_, &SelectionPanel::groupModeChosen, this,
+            [this](GroupMode mode) { session_.setGroupMode(mode); });
+    connect(selectionPanel_, &SelectionPanel::calculateClicked, this, &MainWindow::calculate);
+    connect(selectionPanel_, &SelectionPanel::addClicked, this, &MainWindow::addCondition);
+    connect(selectionPanel_, &SelectionPanel::removeClicked, this, &MainWindow::removeCondition);
+    connect(selectionPanel_, &SelectionPanel::clearClicked, this, &MainWindow::clearConditions);
+    connect(selectionPanel_, &SelectionPanel::storeVersionClicked, this, &MainWindow::storeVersion);
+    connect(outputPage_, &OutputPage::sortChosen, this, &MainWindow::sortComparison);
+    connect(countsPage_, &CountsPage::saveCountsClicked, this, &MainWindow::saveCountsToSheet);
+    connect(workRunner_, &WorkRunner::busyShown, this, &MainWindow::showBusy);
+
+    // The significance level in the user's number format.
+    selectionPanel_->setAlphaText(qText(session_.alphaText()));
+    refreshResults();
+    resize(800, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    auto command = [this](QMenu* menu, const QString& text, const char* name, auto slot,
+                          QKeySequence key = {}) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(name);
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+        }
+        connect(action, &QAction::triggered, this, slot);
+        commands_ << action;
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("File1");
+    command(file, "&Read data from Excel file", "ReadExcel1", &MainWindow::readFromSheet,
+            QKeySequence("Ctrl+R"));
+    command(file, "&Save results to Excel", "SavetoExcel1", &MainWindow::saveResultsToSheet,
+            QKeySequence("Ctrl+S"));
+    command(file, "Manual Input", "ManualInput1", &MainWindow::startManualInput);
+    saveManualInputAction_ =
+        command(file, "Save manual Input to text", "SaveInput1", &MainWindow::saveManualInput);
+    command(file, "Read data from Text file", "Open1", &MainWindow::openTextFile);
+    command(file, "Save results to Text", "Save1", &MainWindow::saveReport);
+    QAction* exit = file->addAction("&Exit");
+    exit->setObjectName("Exit1");
+    exit->setShortcut(QKeySequence("Ctrl+E"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    // "Calculate": a menu-bar entry without items that runs at once.
+    QAction* calculate = menuBar()->addAction("Calculate");
+    calculate->setObjectName("Calculate1");
+    connect(calculate, &QAction::triggered, this, &MainWindow::calculate);
+    commands_ << calculate;
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("Help1");
+    command(help, "&Help", "Help2", &MainWindow::showHelp);
+    command(help, "&Disclaimer", "Disclaimer1", &MainWindow::showDisclaimer);
+    command(help, "&About", "About1", &MainWindow::showAbout);
+}
+
+// --- Start and close
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The first time the window is on the screen (it becomes active then on any desktop);
+    // after the event, so that it is painted behind the notice.
+    if (!started_) {
+        started_ = true;
+        QTimer::singleShot(0, this, &MainWindow::startUp);
+    }
+}
+
+void MainWindow::startUp() {
+    checkVersion();
+    pages_->setCurrentIndex(static_cast<int>(Page::input));
+    refresh(); // "no data", the sort choice and "Save manual Input to text" hidden
+    if (!startFile_.isEmpty()) {
+        session_.beginReading();
+        readTextFile(startFile_);
+    }
+}
+
+void MainWindow::checkVersion() {
+    const QString stored = storedVersion();
+    if (stored == programVersion) {
+        return;
+    }
+    NewVersionDialog notice(stored, this);
+    notice.exec();
+}
+
+void MainWindow::storeVersion() {
+    app::storeVersion(programVersion);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    if (workRunner_->running()) {
+        // Work under way stops at its next step; the stored setting is written all the same.
+        workRunner_->cancel();
+        workRunner_->waitForFinished();
+    }
+    storeVersion();
+    event->accept();
+}
+
+// --- Work off the interface thread
+
+void MainWindow::runWork(WorkRunner::Work work, bool withLink) {
+    dataView_->setEditable(false);
+    workRunner_->start(std::move(work), [this, withLink](WorkRunner::Ending ending) {
+        finishWork(std::move(ending), withLink);
+    });
+}
+
+void MainWindow::finishWork(WorkRunner::Ending ending, bool withLink) {
+    std::optional<Failure> failure = std::move(ending.failure);
+    if (ending.handback) {
+        // What the work found goes into the session, which may then report a stop.
+        try {
+            ending.handback();
+        } catch (...) {
+            failure = caughtFailure();
+        }
+    }
+    dataView_->setEditable(true);
+    refresh();
+    if (ending.cancelled || closing_) {
+        return;
+    }
+    for (const Failure& warning : ending.warnings) {
+        report(warning);
+    }
+    if (failure) {
+        if (withLink) {
+            linkFailure(*failure);
+        } else {
+            report(*failure);
+        }
+    }
+}
+
+void MainWindow::showBusy(bool busy) {
+    centralWidget()->setEnabled(!busy);
+    for (QAction* action : commands_) {
+        action->setEnabled(!busy);
+    }
+}
+
+// --- Failures
+
+bool MainWindow::attempt(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (...) {
+        report(caughtFailure());
+        return false;
+    }
+}
+
+void MainWindow::report(const Failure& failure) {
+    if (failure.isNotice()) {
+        showWarning(qText(failure.caption()), qText(failure.message()), failure.helpPage());
+    } else {
+        QMessageBox box(QMessageBox::Warning, "Kruskal-Wallis", qText(failure.message()),
+                        QMessageBox::Ok, this);
+        box.setObjectName("failuremessage");
+        box.exec();
+    }
+}
+
+void MainWindow::showWarning(const QString& caption, const QString& message, int helpPage) {
+    WarningDialog dialog(caption, message, helpPage, this);
+    dialog.exec();
+}
+
+// --- The spreadsheet
+
+std::shared_ptr<SpreadsheetLink> MainWindow::link() {
+    if (!link_) {
+        link_ = linkFactory_->makeLink();
+    }
+    return link_;
+}
+
+void MainWindow::linkFailure(const Failure& failure) {
+    report(failure);
+    if (closing_ || failure.reason() != Failure::Reason::noSpreadsheet) {
+        return;
+    }
+    // Nothing answered: the user may let the program start the spreadsheet, ready to talk.
+    const QString question = linkFactory_->startQuestion();
+    if (question.isEmpty()) {
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, "Kruskal-Wallis", question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName("startspreadsheet");
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        return;
+    }
+    QString expect;
+    if (attempt([&] { expect = linkFactory_->startSpreadsheet(); }) && !expect.isEmpty()) {
+        QMessageBox started(QMessageBox::Information, "Kruskal-Wallis", expect, QMessageBox::Ok,
+                            this);
+        started.setObjectName("spreadsheetstarted");
+        started.exec();
+    }
+}
+
+void MainWindow::readFromSheet() {
+    if (workRunner_->running()) {
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    SheetRange range;
+    {
+        ReadSheetDialog dialog(
+            sheets.get(), [this](const Failure& f) { linkFailure(f); }, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        range = dialog.range();
+    }
+    pushInputs();
+    // The text for empty cells is the missing-value code from now on, also if the read fails.
+    session_.setMissingCode(range.missingCode);
+    // A large block takes a while to come over and to be laid out as a table.
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [this, sheets, range, decimal](Feedback&) -> WorkRunner::Handback {
+            auto table = std::make_shared<DataTable>(readSheetBlock(*sheets, range, decimal));
+            return [this, table] { session_.loadSheetTable(std::move(*table)); };
+        },
+        true);
+}
+
+void MainWindow::saveResultsToSheet() {
+    if (workRunner_->running()) {
+        return;
+    }
+    if (!attempt([this] { session_.checkSheetSave(); })) {
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    SheetTarget target;
+    {
+        SaveSheetDialog dialog(
+            sheets.get(), [this](const Failure& f) { linkFailure(f); }, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        target = dialog.target();
+    }
+    pushInputs();
+    ValueTable block;
+    if (!attempt([&] { block = session_.resultsBlock(); })) {
+        return;
+    }
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [sheets, target, block = std::move(block), decimal](Feedback&) -> WorkRunner::Handback {
+            writeResultsBlock(*sheets, target, block, decimal);
+            return {};
+        },
+        true);
+}
+
+void MainWindow::saveCountsToSheet() {
+    if (workRunner_->running()) {
+        return;
+    }
+    const std::shared_ptr<SpreadsheetLink> sheets = link();
+    ValueTable block;
+    if (!attempt([&] { block = session_.countsBlock(); })) {
+        return;
+    }
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [sheets, block = std::move(block), decimal](Feedback&) -> WorkRunner::Handback {
+            writeCountsBlock(*sheets, block, decimal);
+            return {};
+        },
+        true);
+}
+
+// --- Reading and typing data
+
+void MainWindow::openTextFile() {
+    if (workRunner_->running()) {
+        return;
+    }
+    session_.beginReading();
+    refresh();
+    const QString path = askFileToRead(this);
+    if (path.isEmpty()) {
+        session_.cancelReading();
+        refresh();
+        return;
+    }
+    readTextFile(path);
+}
+
+void MainWindow::readTextFile(const QString& path) {
+    pages_->setCurrentIndex(static_cast<int>(Page::input));
+    const std::string name = toBytes(path);
+    session_.startReadingFile(name);
+    runWork([this, name](Feedback& feedback) -> WorkRunner::Handback {
+        auto table = std::make_shared<DataTable>(kw::readTextFile(name, &feedback));
+        return [this, table] { session_.loadTable(std::move(*table)); };
+    });
+}
+
+void MainWindow::startManualInput() {
+    ManualInputDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::string variables = toBytes(dialog.variablesText());
+    const std::string cases = toBytes(dialog.casesText());
+    if (!attempt([&] { session_.manualInput(variables, cases); })) {
+        return;
+    }
+    refresh();
+    dataView_->setFocus();
+}
+
+void MainWindow::saveManualInput() {
+    const QString path = askFileToWrite(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    attempt([&] { session_.saveInput(toBytes(path)); });
+}
+
+// --- Choosing variables and cases
+
+// A refused variable is shown unchosen behind the warning.
+
+void MainWindow::pickGroupingVariable(int position) {
+    try {
+        session_.pickGroup(position);
+    } catch (...) {
+        refreshChoices();
+        report(caughtFailure());
+    }
+    refreshChoices();
+}
+
+void MainWindow::pickTestVariable(int position) {
+    try {
+        session_.pickTest(position);
+    } catch (...) {
+        refreshChoices();
+        report(caughtFailure());
+    }
+    refreshChoices();
+}
+
+void MainWindow::pickSelectionVariable(int position) {
+    try {
+        session_.pickSelection(position);
+    } catch (...) {
+        selectionPanel_->clearSelectionVariable();
+        refreshSelection();
+        report(caughtFailure());
+    }
+    refreshSelection();
+}
+
+void MainWindow::addCondition() {
+    const std::optional<std::string> value = selectionPanel_->chosenValue(session_.valueList());
+    if (attempt([&] {
+            session_.addCondition(selectionPanel_->selectionPosition(),
+                                  selectionPanel_->operatorPosition(), value);
+        })) {
+        refreshSelection();
+    }
+}
+
+void MainWindow::removeCondition() {
+    const int line = selectionPanel_->highlightedCondition();
+    if (line < 0) {
+        return;
+    }
+    session_.removeCondition(line);
+    refreshSelection();
+}
+
+void MainWindow::clearConditions() {
+    session_.clearConditions();
+    selectionPanel_->clearConditionRow();
+    refreshSelection();
+}
+
+// --- The test
+
+void MainWindow::pushInputs() {
+    session_.setAlphaText(toBytes(selectionPanel_->alphaText()));
+    session_.setMissingCode(toBytes(selectionPanel_->missingCode()));
+}
+
+void MainWindow::calculate() {
+    if (workRunner_->running()) {
+        return;
+    }
+    pushInputs();
+    AnalysisRequest request;
+    if (!attempt([&] { request = session_.analysisRequest(); })) {
+        return;
+    }
+    // The analysis gets a table of its own (a cheap copy: the cells are shared) and hands
+    // back what it found, sorted table included, for the session to take.
+    DataTable table = session_.table();
+    runWork([this, table = std::move(table),
+             request = std::move(request)](Feedback& feedback) mutable -> WorkRunner::Handback {
+        auto outcome =
+            std::make_shared<AnalysisOutcome>(analyse(std::move(table), request, &feedback));
+        return [this, outcome] { session_.applyAnalysis(std::move(*outcome)); };
+    });
+}
+
+void MainWindow::sortComparison(SortBy by) {
+    try {
+        session_.sortComparison(by);
+    } catch (...) {
+        refreshResults();
+        report(caughtFailure());
+        return;
+    }
+    refreshResults();
+    pages_->setCurrentIndex(static_cast<int>(session_.view().page));
+}
+
+void MainWindow::saveReport() {
+    if (!session_.hasResults()) {
+        // Refused before a file name is asked for.
+        attempt([this] { session_.saveReport({}); });
+        return;
+    }
+    const QString path = askFileToWrite(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    attempt([&] { session_.saveReport(toBytes(path)); });
+}
+
+// --- Help
+
+void MainWindow::showHelp() {
+    HelpWindow::showPage(0, this);
+}
+
+void MainWindow::showDisclaimer() {
+    DisclaimerDialog disclaimer(this);
+    disclaimer.exec();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+// --- The window from the session
+
+void MainWindow::refresh() {
+    const ViewState& view = session_.view();
+    setWindowTitle(qText(view.caption));
+    selectionPanel_->setMissingCode(qText(session_.missingCode()));
+    saveManualInputAction_->setVisible(view.saveInputVisible);
+    dataView_->reload();
+    refreshChoices();
+    refreshSelection();
+    refreshResults();
+    pages_->setCurrentIndex(static_cast<int>(view.page));
+}
+
+void MainWindow::refreshChoices() {
+    selectionPanel_->showChoices(session_);
+}
+
+void MainWindow::refreshSelection() {
+    selectionPanel_->showSelection(session_);
+}
+
+void MainWindow::refreshResults() {
+    const ResultGrids& grids = session_.grids();
+    groupsPage_->showGrids(grids.summary, grids.groups);
+    rankedGrid_->setGrid(grids.ranks);
+    outputPage_->showResults(session_.view(), grids.comparison);
+    countsPage_->showGrid(grids.counts);
+}
+
+} // namespace kw::app

@@ -1,0 +1,62 @@
+#include "app/pages/datatablemodel.h"
+
+#include "app/qtlocale.h"
+
+namespace kw::app {
+
+DataTableModel::DataTableModel(Session& session, QObject* parent)
+    : QAbstractTableModel(parent), session_(session) {
+    reload();
+}
+
+void DataTableModel::reload() {
+    beginResetModel();
+    rows_ = session_.table().caseCount();
+    columns_ = session_.table().variableCount();
+    endResetModel();
+}
+
+int DataTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int DataTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant DataTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+        return {};
+    }
+    const std::string_view text = session_.table().value(index.column() + 1, index.row() + 1);
+    return role == Qt::EditRole ? qText(text) : qShown(text);
+}
+
+QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    if (orientation == Qt::Horizontal) {
+        return section < columns_ ? qShown(session_.table().name(section + 1)) : QVariant();
+    }
+    return section + 1;
+}
+
+Qt::ItemFlags DataTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (editable_) {
+        f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool DataTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole || !editable_) {
+        return false;
+    }
+    session_.editCell(index.column() + 1, index.row() + 1, toBytes(value.toString()));
+    emit dataChanged(index, index);
+    return true;
+}
+
+} // namespace kw::app

@@ -1,0 +1,151 @@
+#include "app/work/workrunner.h"
+
+#include "app/work/workfeedback.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
+
+namespace kw::app {
+
+namespace {
+
+constexpr int busyDelay = 250;      // ms before work shows itself
+constexpr int progressPeriod = 100; // ms between looks at its progress
+
+} // namespace
+
+WorkRunner::WorkRunner(QMainWindow* window) : QObject(window), window_(window) {
+    setObjectName("work");
+    progress_ = new QProgressBar(window);
+    progress_->setObjectName("progress");
+    progress_->setRange(0, 1000);
+    progress_->setMaximumWidth(240);
+    stage_ = new QLabel(window);
+    window->statusBar()->addWidget(stage_);
+    window->statusBar()->addPermanentWidget(progress_);
+    progress_->hide();
+
+    busyTimer_.setSingleShot(true);
+    connect(&busyTimer_, &QTimer::timeout, this, &WorkRunner::showBusy);
+    progressTimer_.setInterval(progressPeriod);
+    connect(&progressTimer_, &QTimer::timeout, this, &WorkRunner::showProgress);
+    connect(&watcher_, &QFutureWatcher<Ending>::finished, this, [this] {
+        // Work already finished by waitForFinished, or a signal of earlier work: nothing.
+        if (running_ && watcher_.isFinished()) {
+            finish();
+        }
+    });
+}
+
+WorkRunner::~WorkRunner() {
+    if (running_) {
+        // The window goes: the work stops, and nothing of it is applied.
+        feedback_->cancel();
+        watcher_.waitForFinished();
+        if (busyShown_) {
+            QApplication::restoreOverrideCursor();
+        }
+        qApp->removeEventFilter(this);
+    }
+}
+
+bool WorkRunner::start(Work work, Finish finish) {
+    if (running_) {
+        return false;
+    }
+    running_ = true;
+    finish_ = std::move(finish);
+    feedback_ = std::make_shared<WorkFeedback>();
+    qApp->installEventFilter(this);
+    busyTimer_.start(busyDelay);
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work), feedback = feedback_] {
+        Ending ending;
+        try {
+            ending.handback = work(*feedback);
+        } catch (const Cancelled&) {
+            ending.cancelled = true;
+        } catch (...) {
+            ending.failure = caughtFailure();
+        }
+        return ending;
+    }));
+    return true;
+}
+
+void WorkRunner::cancel() {
+    if (running_) {
+        feedback_->cancel();
+    }
+}
+
+void WorkRunner::waitForFinished() {
+    if (running_) {
+        watcher_.waitForFinished();
+        finish();
+    }
+}
+
+bool WorkRunner::eventFilter(QObject* watched, QEvent* event) {
+    // Nothing may start in the window while the work runs.
+    if (running_ && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == window_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WorkRunner::showBusy() {
+    busyShown_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    progress_->setValue(0);
+    progress_->show();
+    progressTimer_.start();
+    emit busyShown(true);
+}
+
+void WorkRunner::showProgress() {
+    if (feedback_) {
+        progress_->setValue(static_cast<int>(feedback_->fraction() * 1000));
+        stage_->setText(feedback_->stage());
+    }
+}
+
+void WorkRunner::finish() {
+    busyTimer_.stop();
+    progressTimer_.stop();
+    qApp->removeEventFilter(this);
+    if (busyShown_) {
+        busyShown_ = false;
+        QApplication::restoreOverrideCursor();
+        progress_->hide();
+        stage_->clear();
+        emit busyShown(false);
+    }
+    Ending ending = watcher_.result();
+    ending.warnings = feedback_->takeWarnings();
+    feedback_.reset();
+    running_ = false;
+    const Finish finish = std::exchange(finish_, nullptr);
+    finish(std::move(ending));
+}
+
+} // namespace kw::app
