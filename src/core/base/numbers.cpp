@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace kw {
 
@@ -14,6 +15,19 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Where a text begins and ends without the blanks around it: [first, end).
+std::pair<std::size_t, std::size_t> withoutBlanks(std::string_view text) {
+    std::size_t first = 0;
+    std::size_t end = text.size();
+    while (first < end && text[first] == ' ') {
+        ++first;
+    }
+    while (end > first && text[end - 1] == ' ') {
+        --end;
+    }
+    return {first, end};
 }
 
 // Digits beyond the rounding position that to_chars is asked for. A double is never this
@@ -142,14 +156,7 @@ std::optional<double> parseReal(std::string_view text, char decimal, bool* canon
     if (canonical != nullptr) {
         *canonical = false;
     }
-    std::size_t i = 0;
-    std::size_t n = text.size();
-    while (i < n && text[i] == ' ') {
-        ++i;
-    }
-    while (n > i && text[n - 1] == ' ') {
-        --n;
-    }
+    auto [i, n] = withoutBlanks(text);
     // Validate the shape and copy it with a point as decimal mark and no plus sign.
     std::string normal;
     std::array<char, 80> small{};
@@ -259,14 +266,7 @@ double realValue(std::string_view text, char decimal) {
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {
-    std::size_t i = 0;
-    std::size_t n = text.size();
-    while (i < n && text[i] == ' ') {
-        ++i;
-    }
-    while (n > i && text[n - 1] == ' ') {
-        --n;
-    }
+    auto [i, n] = withoutBlanks(text);
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
