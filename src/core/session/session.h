@@ -102,6 +102,9 @@ public:
     bool hasResults() const { return hasResults_; }
     const TestValues& values() const { return values_; }
     const ResultGrids& grids() const { return grids_; }
+    // The grouped and ranked cases of the last calculation that got that far (nullptr
+    // before): what the statistics beyond the test are computed from.
+    std::shared_ptr<const GroupedCases> groupedCases() const { return cases_; }
 
     const ViewState& view() const { return view_; }
     void setPage(Page page) { view_.page = page; } // the page the user turned to

@@ -67,6 +67,7 @@ struct GroupedCases {
     std::vector<std::uint32_t> countStart;
     std::vector<std::uint32_t> countGroup;
     std::vector<std::uint32_t> countNumber;
+    std::vector<std::uint32_t> spellingValue; // the distinct value each spelling stands for
     std::uint32_t count(std::size_t j, int g) const;
 };
 

@@ -52,12 +52,14 @@ public:
         hi_.assign(k_, 0);
         a.distinctValues.clear();
         a.twiceRank.clear();
+        a.spellingValue.clear();
     }
 
     // Room for this many values and spellings (pages are only used as they are written).
     void reserve(std::size_t values) {
         a_.distinctValues.reserve(values);
         a_.twiceRank.reserve(values);
+        a_.spellingValue.reserve(values);
         spellRow.reserve(values);
         countStart.reserve(values + 1);
         countGroup.reserve(values);
@@ -103,6 +105,7 @@ public:
             closeSpelling();
         }
         spellRow.push_back(row);
+        a_.spellingValue.push_back(static_cast<std::uint32_t>(a_.distinctValues.size() - 1));
     }
 
     void finish() {
