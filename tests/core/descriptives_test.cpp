@@ -101,8 +101,8 @@ TEST(Descriptives, SmallGroupsTiesAndSpellings) {
     EXPECT_DOUBLE_EQ(d[2].q3, 2);
     EXPECT_DOUBLE_EQ(d[2].rankSum, 21);
     EXPECT_DOUBLE_EQ(d[2].meanRank, 4.2);
-    EXPECT_DOUBLE_EQ(kw::groupQuantile(kw::test::profileOf(GroupValues{
-                                           {"a", {"1", "2", "3", "4"}}, {"b", {"5", "6"}}}),
+    EXPECT_DOUBLE_EQ(kw::groupQuantile(kw::test::profileOf(GroupValues{{"a", {"1", "2", "3", "4"}},
+                                                                       {"b", {"5", "6"}}}),
                                        0, 0.1),
                      1.3); // quantile(1:4, .1)
 }
