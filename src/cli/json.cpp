@@ -1,5 +1,7 @@
 #include "cli/json.h"
 
+#include "core/results/detailsreport.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -98,7 +100,116 @@ void writeJsonNumber(std::ostream& out, double value) {
     out.write(buf.data(), res.ptr - buf.data());
 }
 
-void writeResultsJson(std::ostream& out, const Session& session) {
+namespace {
+
+void writeInterval(std::ostream& out, const std::pair<double, double>& interval) {
+    out << '[';
+    writeJsonNumber(out, interval.first);
+    out << ", ";
+    writeJsonNumber(out, interval.second);
+    out << ']';
+}
+
+// A field "name": number, after a comma unless it is the first.
+void numberField(std::ostream& out, const char* name, double value, bool first = false) {
+    out << (first ? "\"" : ", \"") << name << "\": ";
+    writeJsonNumber(out, value);
+}
+
+void writeDetails(std::ostream& out, const Details& d) {
+    out << ",\n \"descriptives\": [";
+    for (std::size_t g = 0; g < d.groups.size(); ++g) {
+        const GroupDescription& x = d.descriptives[g];
+        out << (g > 0 ? ",\n  {" : "\n  {") << "\"group\": ";
+        writeJsonString(out, d.groups[g]);
+        out << ", \"n\": " << x.n;
+        numberField(out, "median", x.median);
+        numberField(out, "q1", x.q1);
+        numberField(out, "q3", x.q3);
+        numberField(out, "min", x.min);
+        numberField(out, "max", x.max);
+        numberField(out, "meanrank", x.meanRank);
+        numberField(out, "ranksum", x.rankSum);
+        out << '}';
+    }
+    out << "\n ]";
+
+    const EffectSizes& e = d.effectSizes;
+    out << ",\n \"effectsize\": {";
+    numberField(out, "epsilon2", e.epsilonSquared, true);
+    out << ", \"epsilon2_ci\": ";
+    writeInterval(out, e.epsilonSquaredInterval);
+    numberField(out, "eta2h", e.etaSquared);
+    out << ", \"eta2h_ci\": ";
+    writeInterval(out, e.etaSquaredInterval);
+    out << ", \"resamples\": " << e.resamples << ", \"seed\": " << e.seed << '}';
+
+    const PermutationP& p = d.pValue;
+    out << ",\n \"pvalue_h\": {";
+    numberField(out, "h", d.h, true);
+    out << ", \"df\": " << d.df;
+    numberField(out, "asymptotic", p.asymptotic);
+    out << ", \"method\": \"" << (p.exact ? "exact" : "montecarlo") << '"';
+    numberField(out, "p", p.p);
+    if (!p.exact) {
+        if (p.interval) {
+            out << ", \"ci\": ";
+            writeInterval(out, *p.interval);
+        }
+        out << ", \"resamples\": " << p.resamples << ", \"seed\": " << d.request.seed;
+    }
+    out << '}';
+
+    const PairwiseComparisons& pw = d.pairwise;
+    out << ",\n \"pairwise\": {\"method\": \"" << pairwiseMethodName(pw.method)
+        << "\", \"adjust\": \"" << adjustmentName(pw.adjustment) << "\", \"control\": ";
+    if (pw.control) {
+        writeJsonString(out, d.groups[std::size_t(*pw.control)]);
+    } else {
+        out << "null";
+    }
+    out << ",\n  \"pairs\": [";
+    for (std::size_t i = 0; i < pw.pairs.size(); ++i) {
+        const PairComparison& c = pw.pairs[i];
+        out << (i > 0 ? ",\n   {" : "\n   {") << "\"group1\": ";
+        writeJsonString(out, d.groups[std::size_t(c.first)]);
+        out << ", \"group2\": ";
+        writeJsonString(out, d.groups[std::size_t(c.second)]);
+        numberField(out, "statistic", c.statistic);
+        if (c.df) {
+            numberField(out, "df", *c.df);
+        }
+        numberField(out, "p", c.p);
+        numberField(out, "padj", c.pAdjusted);
+        numberField(out, "meanrankdiff", c.meanRankDifference);
+        if (c.r) {
+            numberField(out, "r", *c.r);
+        }
+        out << '}';
+    }
+    out << (pw.pairs.empty() ? "]" : "\n  ]") << ",\n  \"letters\": ";
+    if (d.letters.empty()) {
+        out << "null";
+    } else {
+        out << '{';
+        for (std::size_t g = 0; g < d.groups.size(); ++g) {
+            out << (g > 0 ? ", " : "");
+            writeJsonString(out, d.groups[g]);
+            out << ": ";
+            writeJsonString(out, d.letters[g]);
+        }
+        out << '}';
+    }
+    out << '}';
+    out << ",\n \"apa\": ";
+    writeJsonString(out, apaLine(d));
+    out << ",\n \"methods\": ";
+    writeJsonString(out, methodsParagraph(d));
+}
+
+} // namespace
+
+void writeResultsJson(std::ostream& out, const Session& session, const Details* details) {
     const ResultGrids& grids = session.grids();
     const TestValues& v = session.values();
     out << "{\n \"groupgrid\": ";
@@ -122,6 +233,9 @@ void writeResultsJson(std::ostream& out, const Session& session) {
     writeJsonNumber(out, v.chiSquare);
     out << ",\n \"pvalue\": ";
     writeJsonNumber(out, v.pValue);
+    if (details != nullptr) {
+        writeDetails(out, *details);
+    }
     out << "\n}\n";
 }
 

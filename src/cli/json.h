@@ -2,6 +2,7 @@
 
 #include "core/results/grid.h"
 #include "core/session/session.h"
+#include "core/stats/details.h"
 
 #include <ostream>
 #include <string_view>
@@ -19,7 +20,9 @@ void writeJsonGrid(std::ostream& out, const Grid& grid);
 void writeJsonNumber(std::ostream& out, double value);
 
 // The results of a session as kwtest's JSON: the five grids and the test's values, under the
-// names that scripts reading it rely on (npgrgrid, mulcompgrid, chi2 ...).
-void writeResultsJson(std::ostream& out, const Session& session);
+// names that scripts reading it rely on (npgrgrid, mulcompgrid, chi2 ...), and after them,
+// when given, the statistics beyond the test (descriptives, effectsize, pvalue_h, pairwise,
+// apa, methods).
+void writeResultsJson(std::ostream& out, const Session& session, const Details* details = nullptr);
 
 } // namespace kw::cli

@@ -9,9 +9,11 @@
 #include "core/base/failure.h"
 #include "core/io/safefile.h"
 #include "core/io/textreader.h"
+#include "core/results/detailsreport.h"
 #include "core/session/session.h"
 #include "core/sheet/sheettransfer.h"
 #include "core/stats/analysis.h"
+#include "core/stats/details.h"
 #if defined(KW_WITH_UNO)
 #include "uno/calclink.h"
 #elif defined(KW_WITH_COM)
@@ -141,11 +143,27 @@ int run(const kw::cli::Options& o) {
     stages.next("results");
     session.applyAnalysis(std::move(outcome));
 
+    // The statistics beyond the test, for the JSON and the details report.
+    std::optional<kw::Details> details;
+    if (o.json || o.details) {
+        stages.next("details");
+        kw::DetailsRequest asked;
+        asked.method = o.pairwise;
+        asked.adjustment = o.adjust;
+        asked.control = o.control;
+        asked.exact = o.exact;
+        asked.resamples = o.resamples;
+        asked.seed = o.seed;
+        asked.alpha = request.alpha;
+        details = kw::computeDetails(*session.groupedCases(), asked, &feedback);
+    }
+
     stages.next("write outputs");
-    // Both outputs are written in full before either replaces its target, so that a failure
+    // Every output is written in full before any replaces its target, so that a failure
     // leaves no output behind.
     std::optional<kw::SafeFile> report;
     std::optional<kw::SafeFile> json;
+    std::optional<kw::SafeFile> detailsReport;
     if (o.report) {
         report.emplace(*o.report);
         session.writeReport(report->stream());
@@ -153,8 +171,14 @@ int run(const kw::cli::Options& o) {
     }
     if (o.json) {
         json.emplace(*o.json);
-        kw::cli::writeResultsJson(json->stream(), session);
+        kw::cli::writeResultsJson(json->stream(), session, details ? &*details : nullptr);
         json->finish();
+    }
+    if (o.details) {
+        detailsReport.emplace(*o.details);
+        const kw::GroupedCases& cases = *session.groupedCases();
+        kw::writeDetailsReport(detailsReport->stream(), *details, cases.groupName, cases.testName);
+        detailsReport->finish();
     }
     // The sheets are written before any file is put in place: a failure there leaves the
     // files as they were.
@@ -172,6 +196,9 @@ int run(const kw::cli::Options& o) {
     }
     if (json) {
         json->publish();
+    }
+    if (detailsReport) {
+        detailsReport->publish();
     }
     return 0;
 }

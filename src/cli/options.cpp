@@ -11,6 +11,9 @@ const char* const usage =
     "              [--sort group|median] [--report OUT] [--json OUT]\n"
     "              [--to-sheet --at C10 [--book TITLE | --new-book] [--sheet NAME | --new-sheet]]\n"
     "              [--counts-to-sheet] [--office PIPE]\n"
+    "              [--pairwise dunn|conover|dscf] [--adjust none|bonferroni|sidak|holm|\n"
+    "               holm-sidak|hochberg|hommel|bh|by] [--control GROUP]\n"
+    "              [--exact auto|always|never] [--resamples B] [--seed S] [--details OUT]\n"
     "       kwtest --from-sheet SHEET --range A1:C11 [--book TITLE] [--empty-as CODE] ...\n"
     "       kwtest --help\n";
 
@@ -37,6 +40,24 @@ const char* const helpText =
     "  --json OUT            write the result grids and values to OUT as JSON\n"
     "  --help                show this text\n"
     "\n"
+    "Beyond the test, written with --details OUT and into the JSON (--json):\n"
+    "  descriptives of each group (n, median, quartiles by R's type 7, min, max, mean rank,\n"
+    "  rank sum); epsilon-squared and eta-squared(H) with 95% percentile bootstrap\n"
+    "  intervals; the p of H asymptotic and exact or by Monte Carlo; pairwise comparisons\n"
+    "  with adjusted p; the letters of the groups; a line for a paper; a methods paragraph.\n"
+    "  --details OUT         write these as a text report to OUT\n"
+    "  --pairwise METHOD     dunn (the default), conover or dscf (Dwass-Steel-Critchlow-\n"
+    "                        Fligner, its p adjusted for the family already)\n"
+    "  --adjust METHOD       none, bonferroni, sidak, holm (the default), holm-sidak,\n"
+    "                        hochberg, hommel, bh (Benjamini-Hochberg), by (Benjamini-\n"
+    "                        Yekutieli)\n"
+    "  --control GROUP       compare each group with this one only (dunn and conover)\n"
+    "  --exact MODE          the p of H exactly: auto (when it is quick enough, the\n"
+    "                        default), always, or never (Monte Carlo)\n"
+    "  --resamples B         bootstrap resamples and Monte Carlo relabellings (default 2000\n"
+    "                        and 10000)\n"
+    "  --seed S              the random numbers' seed (default 1)\n"
+    "\n"
     "With a running LibreOffice Calc that accepts the program's connection (see README):\n"
     "  --from-sheet SHEET    read the data from this sheet instead of FILE\n"
     "  --range A1:C11        the block to read: names in its first row, one case per row\n"
@@ -55,6 +76,59 @@ const char* const helpText =
     "Exit status: 0 on success; 1 when the data or a choice is refused (the reason goes to\n"
     "standard error and no output file is created or changed); 2 for a usage error.\n"
     "Warnings that let the calculation go on are written to standard error.\n";
+
+namespace {
+
+// A whole number of digits only, within the range of 64 bits.
+std::optional<std::uint64_t> wholeNumber(const std::string& text) {
+    if (text.empty() || text.size() > 19 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return std::stoull(text);
+}
+
+// The options of the statistics beyond the test.
+void statisticsOption(Options& o, const std::string& name, const std::string& value) {
+    if (name == "--pairwise") {
+        const auto method = pairwiseMethodNamed(value);
+        if (!method) {
+            throw UsageError{"--pairwise takes dunn, conover or dscf"};
+        }
+        o.pairwise = *method;
+    } else if (name == "--adjust") {
+        const auto adjustment = adjustmentNamed(value);
+        if (!adjustment) {
+            throw UsageError{"--adjust takes none, bonferroni, sidak, holm, holm-sidak, "
+                             "hochberg, hommel, bh or by"};
+        }
+        o.adjust = *adjustment;
+    } else if (name == "--control") {
+        o.control = value;
+    } else if (name == "--exact") {
+        const auto mode = exactModeNamed(value);
+        if (!mode) {
+            throw UsageError{"--exact takes auto, always or never"};
+        }
+        o.exact = *mode;
+    } else if (name == "--resamples") {
+        const auto b = wholeNumber(value);
+        if (!b || *b == 0 || *b > 10'000'000) {
+            throw UsageError{"--resamples takes a whole number from 1 to 10000000"};
+        }
+        o.resamples = *b;
+    } else if (name == "--seed") {
+        const auto seed = wholeNumber(value);
+        if (!seed) {
+            throw UsageError{"--seed takes a whole number"};
+        }
+        o.seed = *seed;
+    } else {
+        o.details = value;
+    }
+}
+
+} // namespace
 
 Options parseOptions(const std::vector<std::string>& args) {
     Options o;
@@ -92,10 +166,11 @@ Options parseOptions(const std::vector<std::string>& args) {
             flag = true;
             continue;
         }
-        static const char* const known[] = {"--group",    "--test",       "--alpha", "--missing",
-                                            "--group-as", "--where",      "--sort",  "--report",
-                                            "--json",     "--from-sheet", "--range", "--book",
-                                            "--empty-as", "--at",         "--sheet", "--office"};
+        static const char* const known[] = {
+            "--group",    "--test",   "--alpha",     "--missing",    "--group-as", "--where",
+            "--sort",     "--report", "--json",      "--from-sheet", "--range",    "--book",
+            "--empty-as", "--at",     "--sheet",     "--office",     "--pairwise", "--adjust",
+            "--control",  "--exact",  "--resamples", "--seed",       "--details"};
         if (std::find(std::begin(known), std::end(known), name) == std::end(known)) {
             throw UsageError{"unknown option " + name};
         }
@@ -150,8 +225,10 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.at = *value;
         } else if (name == "--sheet") {
             o.sheet = *value;
-        } else {
+        } else if (name == "--office") {
             o.office = *value;
+        } else {
+            statisticsOption(o, name, *value);
         }
     }
     if (o.help) {
@@ -188,6 +265,9 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
     if (o.newBook && o.sheet) {
         throw UsageError{"a new document has no sheet to name: leave out --sheet"};
+    }
+    if (o.control && o.pairwise == PairwiseMethod::dscf) {
+        throw UsageError{"--control goes with --pairwise dunn or conover"};
     }
     return o;
 }

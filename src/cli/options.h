@@ -1,5 +1,10 @@
 #pragma once
 
+#include "core/stats/padjust.h"
+#include "core/stats/pairwise.h"
+#include "core/stats/permutationtest.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +36,15 @@ struct Options {
     bool newSheet = false;
     bool countsToSheet = false;
     std::optional<std::string> office; // pipe name
+
+    // The statistics beyond the test, written by --details and into the JSON.
+    std::optional<std::string> details; // OUT
+    PairwiseMethod pairwise = PairwiseMethod::dunn;
+    Adjustment adjust = Adjustment::holm;
+    std::optional<std::string> control; // a group's value
+    ExactMode exact = ExactMode::automatic;
+    std::optional<std::uint64_t> resamples;
+    std::uint64_t seed = 1;
 };
 
 // "A1:C11" as first and last column (letters) and row (digits); nothing if malformed.

@@ -67,6 +67,31 @@ expect_exit 0 "$kwtest" "$work/many.txt" --group g --test x
 grep -q 'more then 250 groups' "$work/err" || fail "250 groups warning"
 grep -q 'df:   250' "$work/out" || fail "251 groups result"
 
+# The statistics beyond the test: JSON keys beside the existing ones, and the details report.
+expect_exit 0 "$kwtest" "$examples/insectsprays.txt" --group spray --test count \
+    --json "$work/d.json" --details "$work/d.txt" --resamples 200 --seed 3
+for key in descriptives effectsize pvalue_h pairwise apa methods mulcompgrid npgrgrid; do
+    grep -q "\"$key\": " "$work/d.json" || fail "json key $key"
+done
+grep -q '"method": "dunn", "adjust": "holm", "control": null' "$work/d.json" || fail "default pairwise"
+grep -q '"resamples": 200, "seed": 3' "$work/d.json" || fail "resamples and seed"
+grep -q $'^FOR A PAPER\r$' "$work/d.txt" || fail "details report"
+grep -q '^H(5) = 54.69, p < .001, epsilon^2 = 0.77' "$work/d.txt" || fail "line for a paper"
+expect_exit 0 "$kwtest" "$examples/insectsprays.txt" --group spray --test count \
+    --json "$work/c.json" --pairwise conover --adjust bh --control A --exact never --resamples 100
+grep -q '"method": "conover", "adjust": "bh", "control": "A"' "$work/c.json" || fail "conover with a control"
+# Bad choices are usage errors; a control that is no group is refused; no file either way.
+for bad in "--pairwise tukey" "--adjust fdr" "--exact sometimes" "--resamples 0" \
+    "--resamples many" "--seed -1" "--seed x" "--pairwise dscf --control A"; do
+    expect_exit 2 "$kwtest" "$examples/insectsprays.txt" --group spray --test count \
+        --json "$work/bad.json" $bad
+done
+expect_exit 1 "$kwtest" "$examples/insectsprays.txt" --group spray --test count \
+    --json "$work/bad.json" --details "$work/bad.txt" --report "$work/keep.txt" --control Z
+grep -q "Z" "$work/err" || fail "unknown control message"
+[ -e "$work/bad.json" ] || [ -e "$work/bad.txt" ] && fail "a refused option wrote a file"
+[ "$(cat "$work/keep.txt")" = keep ] || fail "a refused control changed the report"
+
 # Usage errors and help.
 expect_exit 2 "$kwtest"
 expect_exit 2 "$kwtest" a.txt --sort size

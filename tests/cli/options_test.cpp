@@ -128,3 +128,48 @@ TEST(Json, StringsAreValidJsonWhateverTheBytes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Options, StatisticsBeyondTheTest) {
+    auto o = parseOptions({"d.txt"});
+    EXPECT_EQ(o.pairwise, kw::PairwiseMethod::dunn);
+    EXPECT_EQ(o.adjust, kw::Adjustment::holm);
+    EXPECT_EQ(o.exact, kw::ExactMode::automatic);
+    EXPECT_FALSE(o.resamples);
+    EXPECT_EQ(o.seed, 1u);
+    EXPECT_FALSE(o.details);
+    o = parseOptions({"d.txt", "--pairwise", "conover", "--adjust=holm-sidak", "--control", "-99",
+                      "--exact", "never", "--resamples", "500", "--seed", "0", "--details",
+                      "out.txt"});
+    EXPECT_EQ(o.pairwise, kw::PairwiseMethod::conover);
+    EXPECT_EQ(o.adjust, kw::Adjustment::holmSidak);
+    EXPECT_EQ(*o.control, "-99");
+    EXPECT_EQ(o.exact, kw::ExactMode::never);
+    EXPECT_EQ(*o.resamples, 500u);
+    EXPECT_EQ(o.seed, 0u);
+    EXPECT_EQ(*o.details, "out.txt");
+    for (const char* name :
+         {"none", "bonferroni", "sidak", "holm", "holm-sidak", "hochberg", "hommel", "bh", "by"}) {
+        EXPECT_EQ(kw::adjustmentName(parseOptions({"d.txt", "--adjust", name}).adjust),
+                  std::string(name));
+    }
+    const std::vector<std::vector<std::string>> bad{
+        {"d.txt", "--pairwise", "tukey"},
+        {"d.txt", "--adjust", "fdr"},
+        {"d.txt", "--exact", "yes"},
+        {"d.txt", "--resamples", "0"},
+        {"d.txt", "--resamples", "1e3"},
+        {"d.txt", "--resamples", "-5"},
+        {"d.txt", "--seed", "x"},
+        {"d.txt", "--seed", "99999999999999999999"},
+        {"d.txt", "--details"},
+        {"d.txt", "--pairwise", "dscf", "--control", "A"},
+        {"d.txt", "--resamples", "10000001"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_THROW(parseOptions(args), UsageError) << args[1] << " " << args.back();
+    }
+}
+
+} // namespace
