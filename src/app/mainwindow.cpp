@@ -11,6 +11,7 @@
 #include "app/dialogs/warningdialog.h"
 #include "app/pages/countspage.h"
 #include "app/pages/datatableview.h"
+#include "app/pages/detailspage.h"
 #include "app/pages/groupspage.h"
 #include "app/pages/outputpage.h"
 #include "app/pages/resultgridview.h"
@@ -21,6 +22,7 @@
 #include "core/base/version.h"
 #include "core/io/textreader.h"
 #include "core/sheet/sheettransfer.h"
+#include "core/stats/details.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -36,6 +38,13 @@
 #include <utility>
 
 namespace kw::app {
+
+namespace {
+
+// The details page's tab, after the pages of kw::Page.
+constexpr int detailsIndex = static_cast<int>(Page::counts) + 1;
+
+} // namespace
 
 MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     : QMainWindow(parent), session_(userLocale()), linkFactory_(std::move(links)) {
@@ -58,12 +67,14 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     rankedGrid_ = new ResultGridView("rankgrid", 1, 1);
     outputPage_ = new OutputPage;
     countsPage_ = new CountsPage;
-    // In the order of kw::Page.
+    detailsPage_ = new DetailsPage;
+    // In the order of kw::Page, then the details.
     pages_->addTab(dataView_, "input");
     pages_->addTab(groupsPage_, "groups");
     pages_->addTab(rankedGrid_, "ranked");
     pages_->addTab(outputPage_, "output");
     pages_->addTab(countsPage_, "counts");
+    pages_->addTab(detailsPage_, "details");
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(selectionPanel_);
@@ -73,7 +84,16 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     workRunner_ = new WorkRunner(this);
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (!workRunner_->running() && index >= 0) {
+        if (workRunner_->running() || index < 0) {
+            return;
+        }
+        // The session keeps the page of its own results that is in front; the details page
+        // stays in front until the user or an action that turns the pages (a calculation, a
+        // load) turns to another.
+        detailsInFront_ = index == detailsIndex;
+        if (detailsInFront_) {
+            considerDetails(false);
+        } else {
             session_.setPage(static_cast<Page>(index));
         }
     });
@@ -90,6 +110,8 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     connect(selectionPanel_, &SelectionPanel::storeVersionClicked, this, &MainWindow::storeVersion);
     connect(outputPage_, &OutputPage::sortChosen, this, &MainWindow::sortComparison);
     connect(countsPage_, &CountsPage::saveCountsClicked, this, &MainWindow::saveCountsToSheet);
+    connect(detailsPage_, &DetailsPage::choicesChanged, this, [this] { considerDetails(false); });
+    connect(detailsPage_, &DetailsPage::computeClicked, this, [this] { considerDetails(true); });
     connect(workRunner_, &WorkRunner::busyShown, this, &MainWindow::showBusy);
 
     // The significance level in the user's number format.
@@ -316,7 +338,10 @@ void MainWindow::readFromSheet() {
     runWork(
         [this, sheets, range, decimal](Feedback&) -> WorkRunner::Handback {
             auto table = std::make_shared<DataTable>(readSheetBlock(*sheets, range, decimal));
-            return [this, table] { session_.loadSheetTable(std::move(*table)); };
+            return [this, table] {
+                detailsCases_.reset(); // new data: the details described the data before
+                session_.loadSheetTable(std::move(*table));
+            };
         },
         true);
 }
@@ -393,7 +418,10 @@ void MainWindow::readTextFile(const QString& path) {
     session_.startReadingFile(name);
     runWork([this, name](Feedback& feedback) -> WorkRunner::Handback {
         auto table = std::make_shared<DataTable>(kw::readTextFile(name, &feedback));
-        return [this, table] { session_.loadTable(std::move(*table)); };
+        return [this, table] {
+            detailsCases_.reset();
+            session_.loadTable(std::move(*table));
+        };
     });
 }
 
@@ -407,6 +435,7 @@ void MainWindow::startManualInput() {
     if (!attempt([&] { session_.manualInput(variables, cases); })) {
         return;
     }
+    detailsInFront_ = false; // to the input page
     refresh();
     dataView_->setFocus();
 }
@@ -498,11 +527,18 @@ void MainWindow::calculate() {
     // The analysis gets a table of its own (a cheap copy: the cells are shared) and hands
     // back what it found, sorted table included, for the session to take.
     DataTable table = session_.table();
+    // The details go with the calculation before, also where this one fails; the session
+    // turns to the page of what this one found.
+    detailsCases_.reset();
+    detailsInFront_ = false;
     runWork([this, table = std::move(table),
              request = std::move(request)](Feedback& feedback) mutable -> WorkRunner::Handback {
         auto outcome =
             std::make_shared<AnalysisOutcome>(analyse(std::move(table), request, &feedback));
-        return [this, outcome] { session_.applyAnalysis(std::move(*outcome)); };
+        return [this, outcome] {
+            session_.applyAnalysis(std::move(*outcome)); // throws where it stopped short
+            detailsCases_ = session_.groupedCases();
+        };
     });
 }
 
@@ -529,6 +565,98 @@ void MainWindow::saveReport() {
         return;
     }
     attempt([&] { session_.saveReport(toBytes(path)); });
+}
+
+// --- The statistics beyond the test
+
+// When the details are computed. Not after every calculation: the work runner takes the
+// window's input while it runs, and the bootstrap and the Monte Carlo p cost resamples x N
+// steps (with the default resamples some seconds at a hundred thousand cases, half a minute
+// at a million on two cores, minutes at ten million), which would hold up every user who
+// never looks at the details. Instead the page computes when the user looks at it: turning
+// to it, or changing a choice on it, computes at once where that takes a moment only;
+// otherwise the page says that nothing is computed yet and "compute" starts it, which may
+// then be cancelled. The exact p is not weighed here: in "auto" the core counts exactly only
+// where that is quick, and "always" is the user's explicit wish, cancellable like the rest.
+
+namespace {
+
+// Cases times resamples (of the bootstrap and of the Monte Carlo p, which take about as long
+// a step, some 5 ns on two cores) up to which the details take about half a second: some
+// 12,000 cases with the default resamples.
+constexpr double quickSteps = 1.5e8;
+
+bool quickDetails(const GroupedCases& cases, const DetailsRequest& request) {
+    const double resamples = request.resamples
+                                 ? 2.0 * static_cast<double>(*request.resamples)
+                                 : static_cast<double>(DetailsRequest::bootstrapResamples +
+                                                       DetailsRequest::monteCarloResamples);
+    return static_cast<double>(cases.cases.size()) * resamples <= quickSteps;
+}
+
+} // namespace
+
+std::shared_ptr<const GroupedCases> MainWindow::detailsSource() const {
+    return session_.hasResults() ? detailsCases_ : nullptr;
+}
+
+void MainWindow::considerDetails(bool asked) {
+    const std::shared_ptr<const GroupedCases>& cases = detailsPage_->calculation();
+    if (workRunner_->running() || !cases || detailsPage_->isCurrent() ||
+        (!asked && detailsPage_->failedForChoices())) {
+        return;
+    }
+    if (asked || quickDetails(*cases, detailsPage_->request())) {
+        startDetails();
+    } else {
+        detailsPage_->showStatus(DetailsPage::Status::notComputed);
+    }
+}
+
+void MainWindow::startDetails() {
+    // The work gets the shared grouped cases (never changed after the calculation) and the
+    // request; the page shows what it found if it still describes the same calculation.
+    std::shared_ptr<const GroupedCases> cases = detailsPage_->calculation();
+    DetailsRequest request = detailsPage_->request();
+    request.alpha = session_.values().alpha;
+    const char decimal = session_.locale().decimal;
+    detailsPage_->showStatus(DetailsPage::Status::computing);
+    dataView_->setEditable(false);
+    workRunner_->start(
+        [this, cases, request, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            auto details =
+                std::make_shared<const Details>(computeDetails(*cases, request, &feedback));
+            return [this, cases, details, decimal] {
+                if (detailsPage_->calculation() == cases) {
+                    detailsPage_->showDetails(details, decimal);
+                }
+            };
+        },
+        [this](WorkRunner::Ending ending) { finishDetails(std::move(ending)); },
+        WorkRunner::Stop::byUser);
+}
+
+void MainWindow::finishDetails(WorkRunner::Ending ending) {
+    dataView_->setEditable(true);
+    if (ending.handback) {
+        ending.handback();
+    }
+    if (detailsPage_->status() == DetailsPage::Status::computing) {
+        detailsPage_->showStatus(ending.cancelled ? DetailsPage::Status::cancelled
+                                 : ending.failure ? DetailsPage::Status::failed
+                                                  : DetailsPage::Status::notComputed);
+    }
+    if (ending.cancelled || closing_) {
+        return;
+    }
+    for (const Failure& warning : ending.warnings) {
+        report(warning);
+    }
+    if (ending.failure) {
+        report(*ending.failure);
+    } else if (!detailsPage_->isCurrent()) {
+        considerDetails(false); // the choices changed meanwhile
+    }
 }
 
 // --- Help
@@ -558,7 +686,7 @@ void MainWindow::refresh() {
     refreshChoices();
     refreshSelection();
     refreshResults();
-    pages_->setCurrentIndex(static_cast<int>(view.page));
+    pages_->setCurrentIndex(detailsInFront_ ? detailsIndex : static_cast<int>(view.page));
 }
 
 void MainWindow::refreshChoices() {
@@ -575,6 +703,7 @@ void MainWindow::refreshResults() {
     rankedGrid_->setGrid(grids.ranks);
     outputPage_->showResults(session_.view(), grids.comparison);
     countsPage_->showGrid(grids.counts);
+    detailsPage_->setCalculation(detailsSource());
 }
 
 } // namespace kw::app

@@ -16,16 +16,17 @@ namespace kw::app {
 
 class CountsPage;
 class DataTableView;
+class DetailsPage;
 class GroupsPage;
 class OutputPage;
 class ResultGridView;
 class SelectionPanel;
 
-// The main window: the selection panel at the top, the five pages of data and results below,
-// the File, Calculate and Help menus. Its handlers turn what the user does into calls of the
-// session and then show the session. Long work (reading a file, the analysis, the
-// spreadsheet) runs a function of the core on another thread, with copies of what it needs,
-// and what it finds is applied to the session back on the interface thread.
+// The main window: the selection panel at the top, the five pages of data and results and the
+// page of the statistics beyond the test below, the File, Calculate and Help menus. Its handlers
+// turn what the user does into calls of the session and then show the session. Long work (reading a
+// file, the analysis, the spreadsheet) runs a function of the core on another thread, with copies
+// of what it needs, and what it finds is applied to the session back on the interface thread.
 //
 // The controls keep the object names of the program's first version ("groupchoice",
 // "calculate", "Tmainform", "Treadexcelform", "OKbut" ...): the window tests and
@@ -91,6 +92,14 @@ private:
     void finishWork(WorkRunner::Ending ending, bool withLink);
     void showBusy(bool busy);
 
+    // The details page: the calculation it describes (the last completed one, none after a
+    // load), whether to compute them now (`asked`: the user pressed "compute"), the work that
+    // computes them and its end.
+    std::shared_ptr<const GroupedCases> detailsSource() const;
+    void considerDetails(bool asked);
+    void startDetails();
+    void finishDetails(WorkRunner::Ending ending);
+
     // The window from the session.
     void refresh();
     void refreshChoices();
@@ -104,6 +113,8 @@ private:
     bool started_ = false;
     bool closing_ = false;
     WorkRunner* workRunner_;
+    std::shared_ptr<const GroupedCases> detailsCases_; // of the last completed calculation
+    bool detailsInFront_ = false; // the details page, which the session does not know of
 
     SelectionPanel* selectionPanel_;
     QTabWidget* pages_;
@@ -112,6 +123,7 @@ private:
     ResultGridView* rankedGrid_;
     OutputPage* outputPage_;
     CountsPage* countsPage_;
+    DetailsPage* detailsPage_;
     QAction* saveManualInputAction_;
     QList<QAction*> commands_; // disabled while work shows itself
 };

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QThread>
@@ -97,6 +98,7 @@ private slots:
     void absentLinkFailsForNoSpreadsheet();
     void workHandsBackOnTheInterfaceThread();
     void workFailuresAndStops();
+    void workStoppedByTheUser();
 };
 
 void PartsTest::cellAddressBoxesFilterWhatIsTyped() {
@@ -471,6 +473,55 @@ void PartsTest::workFailuresAndStops() {
     runner.cancel();
     runner.waitForFinished();
     QCOMPARE(busy.takeFirst().at(0).toBool(), false);
+}
+
+// Work that the user may stop shows Cancel beside the progress, which takes a click while the
+// rest of the window takes none, and stops on Escape; other work shows no Cancel.
+void PartsTest::workStoppedByTheUser() {
+    QMainWindow window;
+    auto* field = new QLineEdit(&window);
+    window.setCentralWidget(field);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    kw::app::WorkRunner runner(&window);
+    auto* cancel = window.findChild<QPushButton*>("cancelwork");
+    QVERIFY(cancel != nullptr && cancel->isHidden());
+    kw::app::WorkRunner::Ending ending;
+    auto keep = [&](kw::app::WorkRunner::Ending e) { ending = std::move(e); };
+    auto untilStopped = [](kw::Feedback& feedback) -> kw::app::WorkRunner::Handback {
+        while (!feedback.cancelled()) {
+            QThread::msleep(1);
+        }
+        throw kw::Cancelled();
+    };
+    QSignalSpy busy(&runner, &kw::app::WorkRunner::busyShown);
+
+    runner.start(untilStopped, keep, kw::app::WorkRunner::Stop::byUser);
+    QVERIFY(busy.wait(2000));
+    QVERIFY(!cancel->isHidden() && cancel->isEnabled());
+    QTest::keyClicks(field, "x"); // held back
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.running(), 5000);
+    QVERIFY(ending.cancelled);
+    QVERIFY(cancel->isHidden());
+    QCOMPARE(field->text(), QString());
+
+    runner.start(untilStopped, keep, kw::app::WorkRunner::Stop::byUser);
+    QVERIFY(busy.wait(2000));
+    QTest::keyClick(field, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.running(), 5000);
+    QVERIFY(ending.cancelled);
+
+    // Work that only the window's close stops: no Cancel, Escape held back.
+    runner.start(untilStopped, keep);
+    QVERIFY(busy.wait(2000));
+    QVERIFY(cancel->isHidden());
+    QTest::keyClick(field, Qt::Key_Escape);
+    QTest::qWait(50);
+    QVERIFY(runner.running());
+    runner.cancel();
+    runner.waitForFinished();
+    QVERIFY(ending.cancelled);
 }
 
 QTEST_MAIN(PartsTest)

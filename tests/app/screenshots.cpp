@@ -1,6 +1,7 @@
 // Drives the window through a session on a bundled example and saves a picture of each
 // page: the screenshots of the documentation. Run by scripts/screenshots under Xvfb.
-// Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR
+// Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR [WIDTHxHEIGHT]
+// (the window at another size than the one it opens with, to see how the pages fit).
 
 #include "app/dialogs/helpwindow.h"
 #include "app/dialogs/readsheetdialog.h"
@@ -40,8 +41,9 @@ bool save(QWidget& widget, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR\n");
+    const QStringList size = argc == 6 ? QString(argv[5]).split('x') : QStringList();
+    if ((argc != 5 && argc != 6) || (argc == 6 && size.size() != 2)) {
+        std::fprintf(stderr, "usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR [WIDTHxHEIGHT]\n");
         return 2;
     }
     QStandardPaths::setTestModeEnabled(true); // leave the user's stored setting alone
@@ -49,6 +51,9 @@ int main(int argc, char** argv) {
     const QString outdir = argv[4];
     kw::app::MainWindow window;
     window.openAtStart(argv[1]);
+    if (!size.isEmpty()) {
+        window.resize(size[0].toInt(), size[1].toInt());
+    }
     window.show();
     int status = 0;
     QTimer::singleShot(300, [&] {
@@ -59,9 +64,10 @@ int main(int argc, char** argv) {
         window.findChild<QPushButton*>("calculate")->click();
         work->waitForFinished();
         auto* pages = window.findChild<QTabWidget*>("datapages");
-        const char* names[5] = {"input", "groups", "ranked", "output", "counts"};
-        for (int p = 0; p < 5; ++p) {
+        const char* names[6] = {"input", "groups", "ranked", "output", "counts", "details"};
+        for (int p = 0; p < 6; ++p) {
             pages->setCurrentIndex(p);
+            work->waitForFinished(); // the details, computed as the page is turned to
             status |= save(window, outdir + "/window-" + names[p] + ".png") ? 0 : 1;
         }
         // The help window and a warning, as they open over the window.

@@ -14,12 +14,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,6 +36,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -268,6 +274,9 @@ private slots:
     void spreadsheetStartIsOffered();
     void saveResultsToSpreadsheet();
     void saveCountsToSpreadsheet();
+    void detailsMatchBatchTool();
+    void detailsSortAndClear();
+    void detailsCancelAndFailure();
 
 private:
     bool start();
@@ -342,6 +351,24 @@ private:
     int page() const { return child<QTabWidget>("datapages")->currentIndex(); }
     QStringList shown() { return watcher_->take(); }
     QStringList files() const { return watcher_->files(); }
+
+    // The details page: turned to (which computes them where that is quick), its tables as
+    // shown (sorted as shown), and the batch tool's JSON for the same data and choices.
+    void turnToDetails();
+    // A choice of the details page, picked, and the details computed for it.
+    void choose(const char* chooser, const QString& item) {
+        pick(chooser, item);
+        work()->waitForFinished();
+    }
+    QString detailsStatus() const { return label("detailsstatus"); }
+    QAbstractItemModel* table(const char* name) const { return child<QTableView>(name)->model(); }
+    QString tableCell(const char* name, int row, int col) const {
+        return table(name)->index(row, col).data().toString();
+    }
+    QString tableHeader(const char* name, int col) const {
+        return table(name)->headerData(col, Qt::Horizontal).toString();
+    }
+    QJsonObject batchJson(const QString& file, const QStringList& options);
 
     // The window with a spreadsheet held in memory: two books, the second one active.
     bool startWithSheets();
@@ -1420,6 +1447,290 @@ void WindowTest::saveCountsToSpreadsheet() {
     QCOMPARE(sheetCell("data.ods", name, "A3"), "real " + cell("countgrid", 0, 2));
     QCOMPARE(sheetCell("data.ods", name, "B3"), "int " + cell("countgrid", 1, 2));
     QVERIFY(!sheets_->connected); // let go at the end
+}
+
+namespace {
+
+// A number as the details page shows it (six significant digits) is the batch tool's value.
+bool sameNumber(const QString& shown, const QJsonValue& value) {
+    bool ok = false;
+    const double x = shown.toDouble(&ok);
+    const double y = value.toDouble();
+    return ok && std::abs(x - y) <= 5e-6 * std::abs(y);
+}
+
+} // namespace
+
+void WindowTest::turnToDetails() {
+    child<QTabWidget>("datapages")->setCurrentIndex(5);
+    work()->waitForFinished();
+}
+
+QJsonObject WindowTest::batchJson(const QString& file, const QStringList& options) {
+    const QString json = dir_->filePath("details.json");
+    QProcess batch;
+    batch.start(QStringLiteral(KWTEST_PATH), QStringList{file, "--json", json} + options);
+    const bool finished = batch.waitForFinished(30000);
+    if (!finished || batch.exitCode() != 0) {
+        qWarning("kwtest failed: %s", batch.readAllStandardError().constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(fileBytes(json)).object();
+}
+
+// The details of the insect sprays as the batch tool gives them, for the default choices and
+// for others picked on the page; each change of a chooser computes them again.
+void WindowTest::detailsMatchBatchTool() {
+    const QString sprays = examples + "/insectsprays.txt";
+    QVERIFY(start());
+    read(sprays);
+    pick("groupchoice", "spray");
+    pick("testchoice", "count");
+    calculate();
+    QCOMPARE(page(), 3);
+    QVERIFY(detailsStatus().startsWith("Not computed"));
+    turnToDetails(); // 72 cases: computed at once
+    QCOMPARE(page(), 5);
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(detailsStatus(), QString("count by spray, 72 cases."));
+
+    QJsonObject batch = batchJson(sprays, {"--group", "spray", "--test", "count"});
+    QVERIFY(!batch.isEmpty());
+    // The descriptives, letters beside the groups.
+    const QJsonArray groups = batch["descriptives"].toArray();
+    QCOMPARE(table("descriptives")->rowCount(), 6);
+    const char* keys[] = {"n", "median", "q1", "q3", "min", "max", "meanrank", "ranksum"};
+    for (int g = 0; g < 6; ++g) {
+        const QJsonObject d = groups[g].toObject();
+        QCOMPARE(tableCell("descriptives", g, 0), d["group"].toString());
+        QCOMPARE(
+            tableCell("descriptives", g, 1),
+            batch["pairwise"].toObject()["letters"].toObject()[d["group"].toString()].toString());
+        for (int c = 0; c < 8; ++c) {
+            QVERIFY2(sameNumber(tableCell("descriptives", g, c + 2), d[keys[c]]),
+                     qPrintable(tableCell("descriptives", g, c + 2)));
+        }
+    }
+    QCOMPARE(tableCell("descriptives", 2, 1) + " " + tableCell("descriptives", 2, 3) + " " +
+                 tableCell("descriptives", 2, 4) + " " + tableCell("descriptives", 2, 8),
+             QString("b 1.5 1 11.4583"));
+    // The over-all test and the effect sizes: Monte Carlo here, 10,000 relabellings.
+    const QJsonObject p = batch["pvalue_h"].toObject();
+    QCOMPARE(p["method"].toString(), QString("montecarlo"));
+    QCOMPARE(QStringList({label("hvalue"), label("dfvalue"), label("casecount"),
+                          label("pasymptotic"), label("presampledcaption")}),
+             QStringList({"54.6913", "5", "72", "1.51084e-10", "p, Monte Carlo:"}));
+    QVERIFY(sameNumber(label("presampled"), p["p"]));
+    const QStringList interval = label("pinterval").mid(1).chopped(1).split(", ");
+    QCOMPARE(interval.size(), 2);
+    QVERIFY(sameNumber(interval[0], p["ci"].toArray()[0]));
+    QVERIFY(sameNumber(interval[1], p["ci"].toArray()[1]));
+    QCOMPARE(label("relabellings"), QString("10,000 (seed 1)"));
+    const QJsonObject e = batch["effectsize"].toObject();
+    QVERIFY(sameNumber(label("epsilon2"), e["epsilon2"]));
+    QVERIFY(sameNumber(label("eta2h"), e["eta2h"]));
+    QCOMPARE(label("epsilon2interval"),
+             QString("[%1, %2]")
+                 .arg(e["epsilon2_ci"].toArray()[0].toDouble(), 0, 'g', 6)
+                 .arg(e["epsilon2_ci"].toArray()[1].toDouble(), 0, 'g', 6));
+    QCOMPARE(label("bootstrap"), QString("percentile, 2,000 resamples within groups (seed 1)"));
+    QCOMPARE(child<QLineEdit>("apaline")->text(), batch["apa"].toString());
+    QCOMPARE(child<QPlainTextEdit>("methods")->toPlainText(), batch["methods"].toString());
+    child<QPushButton>("copyapa")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), batch["apa"].toString());
+
+    // The pairs, in the batch tool's order until sorted; every number of every pair.
+    auto comparePairs = [this](const QJsonObject& json, const QString& statistic) {
+        const QJsonArray pairs = json["pairwise"].toObject()["pairs"].toArray();
+        QCOMPARE(table("pairs")->rowCount(), pairs.size());
+        QCOMPARE(tableHeader("pairs", 2), statistic);
+        const char* columns[] = {"statistic", "df", "p", "padj", "meanrankdiff", "r"};
+        for (int i = 0; i < pairs.size(); ++i) {
+            const QJsonObject pair = pairs[i].toObject();
+            QCOMPARE(tableCell("pairs", i, 0) + "-" + tableCell("pairs", i, 1),
+                     pair["group1"].toString() + "-" + pair["group2"].toString());
+            for (int c = 0; c < 6; ++c) {
+                const QString cell = tableCell("pairs", i, c + 2);
+                QVERIFY2(pair.contains(columns[c]) ? sameNumber(cell, pair[columns[c]])
+                                                   : cell.isEmpty(),
+                         qPrintable(columns[c] + (": " + cell)));
+            }
+        }
+        auto* view = child<QTableView>("pairs");
+        QCOMPARE(view->isColumnHidden(3), !pairs[0].toObject().contains("df"));
+        QCOMPARE(view->isColumnHidden(7), !pairs[0].toObject().contains("r"));
+    };
+    comparePairs(batch, "z");
+    QCOMPARE(tableCell("pairs", 1, 4), QString("1.80533e-6")); // A-C: p that small
+
+    // Other choices: each chooser computes again.
+    choose("pairmethod", "Conover-Iman");
+    QCOMPARE(shown(), QStringList());
+    choose("adjustment", "Bonferroni");
+    child<QLineEdit>("seed")->setText("7");
+    emit child<QLineEdit>("seed")->editingFinished();
+    work()->waitForFinished();
+    child<QSpinBox>("resamples")->setValue(500);
+    work()->waitForFinished();
+    QVERIFY(child<QLabel>("detailsstatus")->text().startsWith("count by spray"));
+    batch = batchJson(sprays, {"--group", "spray", "--test", "count", "--pairwise", "conover",
+                               "--adjust", "bonferroni", "--seed", "7", "--resamples", "500"});
+    comparePairs(batch, "t");
+    QVERIFY(sameNumber(label("epsilon2interval").section(", ", 1).chopped(1),
+                       batch["effectsize"].toObject()["epsilon2_ci"].toArray()[1]));
+    QCOMPARE(label("relabellings"), QString("500 (seed 7)"));
+    QCOMPARE(child<QLineEdit>("apaline")->text(), batch["apa"].toString());
+
+    // Each group against a control: no letters.
+    choose("pairmethod", "Dunn");
+    choose("controlgroup", "C");
+    batch = batchJson(sprays, {"--group", "spray", "--test", "count", "--adjust", "bonferroni",
+                               "--control", "C", "--seed", "7", "--resamples", "500"});
+    comparePairs(batch, "z");
+    QVERIFY(child<QTableView>("descriptives")->isColumnHidden(1));
+    QVERIFY(label("lettersnote").startsWith("No letters"));
+    // DSCF compares all pairs with p adjusted for the family: no control, no adjustment.
+    choose("pairmethod", "Dwass-Steel-Critchlow-Fligner");
+    QVERIFY(!child<QComboBox>("controlgroup")->isEnabled());
+    QVERIFY(!child<QComboBox>("adjustment")->isEnabled());
+    QCOMPARE(child<QComboBox>("controlgroup")->currentIndex(), 0);
+    batch = batchJson(sprays, {"--group", "spray", "--test", "count", "--pairwise", "dscf",
+                               "--seed", "7", "--resamples", "500"});
+    comparePairs(batch, "W*");
+    QVERIFY(!child<QTableView>("descriptives")->isColumnHidden(1));
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(page(), 5); // the computations leave the page in front
+}
+
+// Sorting the pairs by a column's header, numbers as numbers; what clears the page.
+void WindowTest::detailsSortAndClear() {
+    QVERIFY(start());
+    read(examples + "/insectsprays.txt");
+    pick("groupchoice", "spray");
+    pick("testchoice", "count");
+    calculate();
+    turnToDetails();
+    auto* view = child<QTableView>("pairs");
+    auto clickHeader = [view](int column) {
+        QHeaderView* header = view->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, 4));
+    };
+    auto columnValues = [this](int column) {
+        QList<double> values;
+        for (int r = 0; r < table("pairs")->rowCount(); ++r) {
+            values << tableCell("pairs", r, column).toDouble();
+        }
+        return values;
+    };
+    // By the mean rank difference (-44.1667 ... 43.375, negatives sorted as numbers), then
+    // the other way round, then by p, a column of small numbers written with exponents.
+    clickHeader(6);
+    QList<double> differences = columnValues(6);
+    QVERIFY(std::is_sorted(differences.begin(), differences.end()));
+    QCOMPARE(tableCell("pairs", 0, 0) + tableCell("pairs", 0, 1), QString("CF"));
+    clickHeader(6);
+    differences = columnValues(6);
+    QVERIFY(std::is_sorted(differences.rbegin(), differences.rend()));
+    QCOMPARE(tableCell("pairs", 0, 0) + tableCell("pairs", 0, 1), QString("BC"));
+    clickHeader(4);
+    const QList<double> p = columnValues(4);
+    QVERIFY(std::is_sorted(p.begin(), p.end()));
+    QCOMPARE(tableCell("pairs", 0, 4), QString("2.22297e-7"));
+    // Recomputed, the pairs stay sorted by p.
+    choose("adjustment", "none");
+    QCOMPARE(tableCell("pairs", 0, 4), QString("2.22297e-7"));
+    QCOMPARE(tableCell("pairs", 0, 5), tableCell("pairs", 0, 4));
+
+    // A new calculation clears the page until it is computed for it; a failed one too.
+    calculate();
+    QCOMPARE(page(), 3);
+    QCOMPARE(table("descriptives")->rowCount(), 0);
+    QCOMPARE(label("hvalue"), QString("-----"));
+    turnToDetails();
+    QCOMPARE(table("descriptives")->rowCount(), 6);
+    addCondition("spray", 0, "A");
+    calculate();
+    QCOMPARE(shown(), QStringList{"ERROR: all cases in one group"});
+    QVERIFY(detailsStatus().startsWith("No completed calculation"));
+    child<QPushButton>("clearselect")->click();
+    calculate();
+    turnToDetails();
+    QCOMPARE(table("pairs")->rowCount(), 15);
+
+    // A new load clears it; "compute" has nothing to compute then.
+    read(examples + "/plantgrowth.txt");
+    QCOMPARE(page(), 0);
+    turnToDetails();
+    QVERIFY(detailsStatus().startsWith("No completed calculation"));
+    QCOMPARE(table("descriptives")->rowCount(), 0);
+    QCOMPARE(table("pairs")->rowCount(), 0);
+    QCOMPARE(child<QLineEdit>("apaline")->text(), QString());
+    child<QPushButton>("computedetails")->click();
+    QVERIFY(!work()->running());
+    QCOMPARE(shown(), QStringList());
+}
+
+// Long details wait for "compute" and stop on Cancel, the one control that takes input while
+// they run; a failure of the computation is shown as the window shows failures.
+void WindowTest::detailsCancelAndFailure() {
+    QVERIFY(start());
+    read(examples + "/insectsprays.txt");
+    pick("groupchoice", "spray");
+    pick("testchoice", "count");
+    calculate();
+    turnToDetails();
+    QCOMPARE(table("pairs")->rowCount(), 15);
+
+    // Five million resamples: not started by the change, which clears the page.
+    child<QSpinBox>("resamples")->setValue(5'000'000);
+    QVERIFY(!work()->running());
+    QVERIFY(detailsStatus().startsWith("Not computed for these choices"));
+    QCOMPARE(label("hvalue"), QString("-----"));
+    child<QPushButton>("computedetails")->click();
+    QVERIFY(work()->running());
+    auto* cancel = w_->findChild<QPushButton*>("cancelwork");
+    QVERIFY(cancel != nullptr);
+    QVERIFY(QTest::qWaitFor([cancel] { return cancel->isVisible(); }, 5000));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!work()->running(), 5000);
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(detailsStatus(), QString("Cancelled: nothing computed for these choices."));
+    QCOMPARE(table("pairs")->rowCount(), 0);
+    QCOMPARE(shown(), QStringList());
+    // Escape stops it too.
+    child<QPushButton>("computedetails")->click();
+    QVERIFY(QTest::qWaitFor([cancel] { return cancel->isVisible(); }, 5000));
+    QTest::keyClick(child<QComboBox>("pairmethod"), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!work()->running(), 5000);
+    QCOMPARE(detailsStatus(), QString("Cancelled: nothing computed for these choices."));
+    child<QSpinBox>("resamples")->setValue(0);
+    work()->waitForFinished();
+    QCOMPARE(table("pairs")->rowCount(), 15);
+
+    // Conover-Iman without variance within the groups: refused, shown, nothing computed.
+    const QString separate = dir_->filePath("separate.txt");
+    QVERIFY(writeFile(separate, "g v\r\n1 1\r\n1 1\r\n2 2\r\n2 2\r\n3 3\r\n3 3\r\n"));
+    read(separate);
+    pick("groupchoice", "g");
+    pick("testchoice", "v");
+    calculate();
+    turnToDetails();
+    QCOMPARE(table("pairs")->rowCount(), 3);
+    choose("pairmethod", "Conover-Iman");
+    QCOMPARE(shown(), QStringList{"failure: every group holds a single value: the Conover-Iman "
+                                  "comparison has no variance within the groups (choose Dunn "
+                                  "or Dwass-Steel-Critchlow-Fligner)"});
+    QCOMPARE(detailsStatus(), QString("Nothing computed for these choices."));
+    QCOMPARE(table("pairs")->rowCount(), 0);
+    QCOMPARE(page(), 5);
+    // Not tried again by turning back to the page; "compute" tries again.
+    child<QTabWidget>("datapages")->setCurrentIndex(3);
+    turnToDetails();
+    QCOMPARE(shown(), QStringList());
+    child<QPushButton>("computedetails")->click();
+    work()->waitForFinished();
+    QCOMPARE(shown().size(), 1);
 }
 
 QTEST_MAIN(WindowTest)

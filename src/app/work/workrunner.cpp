@@ -3,9 +3,11 @@
 #include "app/work/workfeedback.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -26,10 +28,16 @@ WorkRunner::WorkRunner(QMainWindow* window) : QObject(window), window_(window) {
     progress_->setObjectName("progress");
     progress_->setRange(0, 1000);
     progress_->setMaximumWidth(240);
+    cancel_ = new QPushButton("Cancel", window);
+    cancel_->setObjectName("cancelwork");
+    cancel_->setFocusPolicy(Qt::NoFocus); // the window's focus stays where it was
+    connect(cancel_, &QPushButton::clicked, this, &WorkRunner::cancel);
     stage_ = new QLabel(window);
     window->statusBar()->addWidget(stage_);
     window->statusBar()->addPermanentWidget(progress_);
+    window->statusBar()->addPermanentWidget(cancel_);
     progress_->hide();
+    cancel_->hide();
 
     busyTimer_.setSingleShot(true);
     connect(&busyTimer_, &QTimer::timeout, this, &WorkRunner::showBusy);
@@ -55,11 +63,12 @@ WorkRunner::~WorkRunner() {
     }
 }
 
-bool WorkRunner::start(Work work, Finish finish) {
+bool WorkRunner::start(Work work, Finish finish, Stop stop) {
     if (running_) {
         return false;
     }
     running_ = true;
+    userStops_ = stop == Stop::byUser;
     finish_ = std::move(finish);
     feedback_ = std::make_shared<WorkFeedback>();
     qApp->installEventFilter(this);
@@ -81,6 +90,7 @@ bool WorkRunner::start(Work work, Finish finish) {
 void WorkRunner::cancel() {
     if (running_) {
         feedback_->cancel();
+        cancel_->setEnabled(false); // asked once; the work stops at its next step
     }
 }
 
@@ -92,9 +102,18 @@ void WorkRunner::waitForFinished() {
 }
 
 bool WorkRunner::eventFilter(QObject* watched, QEvent* event) {
-    // Nothing may start in the window while the work runs.
+    // Nothing may start in the window while the work runs; work that the user may stop takes
+    // its Cancel button and Escape.
     if (running_ && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == window_) {
+        if (userStops_ && watched == cancel_) {
+            return QObject::eventFilter(watched, event);
+        }
+        if (userStops_ && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            cancel();
+            return true;
+        }
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
@@ -118,6 +137,8 @@ void WorkRunner::showBusy() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     progress_->setValue(0);
     progress_->show();
+    cancel_->setVisible(userStops_);
+    cancel_->setEnabled(true);
     progressTimer_.start();
     emit busyShown(true);
 }
@@ -137,6 +158,7 @@ void WorkRunner::finish() {
         busyShown_ = false;
         QApplication::restoreOverrideCursor();
         progress_->hide();
+        cancel_->hide();
         stage_->clear();
         emit busyShown(false);
     }

@@ -15,6 +15,7 @@
 class QLabel;
 class QMainWindow;
 class QProgressBar;
+class QPushButton;
 
 namespace kw::app {
 
@@ -23,7 +24,9 @@ class WorkFeedback;
 // Runs long work (a function of the core: reading a file, the analysis, the spreadsheet) on a
 // thread of the pool, one piece at a time, and hands back on the interface thread what the
 // work found. While it runs the window takes no input; after 250 ms the wait cursor shows, and
-// the stage and a progress bar in the window's status bar.
+// the stage and a progress bar in the window's status bar. Work that the user may stop shows a
+// "Cancel" button beside the bar, the one control that takes input meanwhile (Escape does the
+// same); other work stops only when the window closes.
 //
 // The work gets a Feedback (progress, warnings, the request to stop) and returns what is to be
 // applied on the interface thread, a handback that may throw the failure to report after it.
@@ -43,6 +46,9 @@ public:
     };
     using Finish = std::function<void(Ending)>;
 
+    // Who may stop the work: only the window's close, or the user too.
+    enum class Stop { withWindow, byUser };
+
     explicit WorkRunner(QMainWindow* window);
     ~WorkRunner() override;
 
@@ -50,7 +56,7 @@ public:
 
     // Starts `work` unless work runs already (then false); `finish` gets its ending on the
     // interface thread.
-    bool start(Work work, Finish finish);
+    bool start(Work work, Finish finish, Stop stop = Stop::withWindow);
     // Asks the work under way to stop at its next step.
     void cancel();
     // Waits for the work under way, and finishes it now.
@@ -71,12 +77,14 @@ private:
     QMainWindow* window_;
     bool running_ = false;
     bool busyShown_ = false;
+    bool userStops_ = false;
     std::shared_ptr<WorkFeedback> feedback_;
     Finish finish_;
     QFutureWatcher<Ending> watcher_;
     QTimer busyTimer_;
     QTimer progressTimer_;
     QProgressBar* progress_;
+    QPushButton* cancel_;
     QLabel* stage_;
 };
 
