@@ -6,6 +6,7 @@ memory. Run through bench/compare, which installs and builds what it needs."""
 import argparse
 import os
 import re
+import resource
 import statistics
 import subprocess
 import sys
@@ -57,6 +58,54 @@ def run(tool, path, workdir):
     return seconds, usage.ru_maxrss / 1024, statistic(tool, printed, report)
 
 
+STAGES = ["  descriptives", "  bootstrap", "  p of H", "  pairwise", "  letters"]
+
+
+def details_run(path, workdir):
+    """kwtest's default run of the statistics beyond the test (--details: the JSON would also
+    hold the classic grids, whose counts grid alone is gigabytes for 1000 groups), with its
+    stage times: wall-clock seconds, peak MB, seconds per stage, and how p was found."""
+    out = os.path.join(workdir, "details.txt")
+    env = dict(os.environ, KW_TIMING="1")
+    start = time.perf_counter()
+    proc = subprocess.Popen([os.path.join(BIN, "kwtest"), path, "--group", "group", "--test",
+                             "value", "--details", out], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, env=env, text=True)
+    _, err = proc.communicate()
+    seconds = time.perf_counter() - start
+    if proc.returncode != 0:
+        sys.exit(f"kwtest --json failed on {path}: {err}")
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    stages = {}
+    for line in err.splitlines():
+        for stage in STAGES:
+            if line.startswith(stage + " ") and line[len(stage)] == " ":
+                stages[stage.strip()] = float(line[20:].split()[0]) / 1000
+    method = "exact" if "p (exact" in open(out, encoding="latin-1").read() else "montecarlo"
+    return seconds, usage.ru_maxrss / 1024, stages, method
+
+
+def details_table(args):
+    """The statistics beyond the test: what each part of kwtest's default run costs."""
+    print()
+    print("kwtest --details (descriptives, effect sizes with 2000 bootstrap resamples, the p of "
+          "H exact or by 10000 Monte Carlo relabellings, Dunn with Holm, letters); medians of "
+          f"{args.reps} runs, seconds; the whole run includes reading and the test")
+    print("| shape | cases | descriptives | bootstrap | p of H | pairwise | letters | whole run "
+          "| p by |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    with tempfile.TemporaryDirectory() as workdir:
+        for n in [int(s) for s in args.sizes.split(",")]:
+            for shape in args.shapes.split(","):
+                path = datafile(shape, n, args.seed)
+                runs = [details_run(path, workdir) for _ in range(args.reps)]
+                cells = [statistics.median(r[2].get(stage.strip(), 0) for r in runs)
+                         for stage in STAGES]
+                whole = statistics.median(r[0] for r in runs)
+                print(f"| {shape} | {n:,} | " + " | ".join(f"{c:.2f}" for c in cells) +
+                      f" | {whole:.2f} | {runs[0][3]} |", flush=True)
+
+
 def datafile(shape, n, seed):
     os.makedirs(DATA, exist_ok=True)
     path = os.path.join(DATA, f"{shape}_{n}_{seed}.txt")
@@ -73,7 +122,12 @@ def main():
     parser.add_argument("--reps", type=int, default=3, help="repetitions of each command")
     parser.add_argument("--seed", type=int, default=20261208)
     parser.add_argument("--tools", default=",".join(TOOLS))
+    parser.add_argument("--details", action="store_true",
+                        help="time kwtest's statistics beyond the test instead")
     args = parser.parse_args()
+    if args.details:
+        details_table(args)
+        return 0
     tools = args.tools.split(",")
 
     print(f"machine: {os.cpu_count()} cores, "

@@ -26,7 +26,9 @@
 #include "core/io/textreader.h"
 #include "core/results/grid.h"
 #include "core/session/session.h"
+#include "core/results/detailsreport.h"
 #include "core/sheet/sheetblocks.h"
+#include "core/stats/details.h"
 #include "core/stats/analysis.h"
 #include "fuzzcheck.h"
 #include "support/sessionsteps.h"
@@ -102,6 +104,44 @@ void touch(const kw::Grid& g) {
     FUZZ_CHECK(g.cell(cols, 0).empty() && g.cell(0, rows).empty());
 }
 
+// The statistics beyond the test, each pairwise method in turn, with few resamples.
+void inspectDetails(const kw::Session& s, const kw::TestValues& v) {
+    static int turn = 0;
+    const kw::PairwiseMethod methods[] = {kw::PairwiseMethod::dunn, kw::PairwiseMethod::conover,
+                                          kw::PairwiseMethod::dscf};
+    kw::DetailsRequest request;
+    request.method = methods[turn++ % 3];
+    request.adjustment = static_cast<kw::Adjustment>(turn % 9);
+    request.resamples = 20;
+    request.alpha = v.alpha;
+    kw::Details d;
+    try {
+        d = kw::computeDetails(*s.groupedCases(), request);
+    } catch (const kw::Failure& f) {
+        // Conover-Iman without variance within the groups: no statistic, said so.
+        FUZZ_CHECK(f.reason() == kw::Failure::Reason::noStatistic);
+        return;
+    }
+    const auto k = static_cast<std::size_t>(v.groupCount);
+    FUZZ_CHECK(d.groups.size() == k && d.descriptives.size() == k && d.letters.size() == k);
+    FUZZ_CHECK(d.pairwise.pairs.size() == k * (k - 1) / 2);
+    FUZZ_CHECK(d.pValue.p >= 0 && d.pValue.p <= 1);
+    FUZZ_CHECK(d.pValue.asymptotic >= 0 && d.pValue.asymptotic <= 1);
+    for (const kw::PairComparison& pair : d.pairwise.pairs) {
+        FUZZ_CHECK(pair.first < pair.second);
+        FUZZ_CHECK(pair.p >= 0 && pair.p <= 1 && pair.pAdjusted >= 0 && pair.pAdjusted <= 1);
+        FUZZ_CHECK(std::isfinite(pair.statistic));
+    }
+    for (const kw::GroupDescription& g : d.descriptives) {
+        // In order, but for the rounding of the interpolation.
+        const double slack = 1e-12 * (std::fabs(g.min) + std::fabs(g.max) + 1e-300);
+        FUZZ_CHECK(g.min <= g.q1 + slack && g.q1 <= g.median + slack &&
+                   g.median <= g.q3 + slack && g.q3 <= g.max + slack);
+    }
+    FUZZ_CHECK(d.effectSizes.epsilonSquared >= 0);
+    FUZZ_CHECK(!kw::apaLine(d).empty());
+}
+
 void inspect(const kw::Session& s) {
     const kw::ResultGrids& grids = s.grids();
     for (const auto& g :
@@ -129,6 +169,7 @@ void inspect(const kw::Session& s) {
         FUZZ_CHECK(block.rowCount() == counts.rowCount() + 1 &&
                    block.columnCount() == counts.columnCount() + 1);
     }
+    inspectDetails(s, v);
 }
 
 // A locale collation coarser than the caseless one: texts that share their first letter

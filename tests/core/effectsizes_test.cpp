@@ -73,6 +73,30 @@ TEST(EffectSizes, BootstrapIntervalsAgreeWithRsBoot) {
     }
 }
 
+TEST(EffectSizes, HeavilyTiedGroupsDrawnValueByValueAgreeWithRsBoot) {
+    // Three groups of 400 answers on a five-point scale: each group is drawn as a multinomial
+    // over its five values, not case by case.
+    const int counts[3][5] = {
+        {80, 100, 120, 60, 40}, {60, 80, 120, 100, 40}, {40, 60, 100, 120, 80}};
+    GroupValues groups;
+    for (int g = 0; g < 3; ++g) {
+        std::vector<std::string> values;
+        for (int v = 0; v < 5; ++v) {
+            values.insert(values.end(), std::size_t(counts[g][v]), std::to_string(v + 1));
+        }
+        groups.emplace_back(std::string(1, char('a' + g)), values);
+    }
+    const kw::RankProfile profile = kw::test::profileOf(groups);
+    const double h = kw::kruskalWallisH(profile);
+    EXPECT_NEAR(h, 56.625769084694291, 1e-12 * h);
+    const kw::EffectSizes sizes = kw::effectSizes(profile, h, 2000, 1);
+    EXPECT_NEAR(sizes.epsilonSquared, 0.047227497151538192, 1e-15);
+    EXPECT_NEAR(sizes.epsilonSquaredInterval.first, 0.0279, 0.01);
+    EXPECT_NEAR(sizes.epsilonSquaredInterval.second, 0.0754, 0.01);
+    EXPECT_NEAR(sizes.etaSquaredInterval.first, 0.0263, 0.01);
+    EXPECT_NEAR(sizes.etaSquaredInterval.second, 0.0739, 0.01);
+}
+
 TEST(EffectSizes, ResamplesStayWithinTheirGroupsAndFollowTheSeed) {
     // Constant groups: every resample draws each group's one value again, so every resampled
     // H is the observed one.

@@ -61,3 +61,21 @@ for (e in examples) {
   cat(sprintf("rstatix kruskal_effsize eta2[H]: %.6f [%.2f, %.2f]\n", ke$effsize, ke$conf.low,
               ke$conf.high))
 }
+
+# Likert-like items: three groups of 400 answers on a five-point scale, heavily tied.
+counts <- list(a = c(80, 100, 120, 60, 40), b = c(60, 80, 120, 100, 40), c = c(40, 60, 100, 120, 80))
+x <- unlist(lapply(counts, function(n) rep(1:5, n)))
+g <- factor(rep(names(counts), each = 400))
+H <- h(x, g)
+N <- length(x)
+k <- 3
+cat(sprintf("== likert: H %.17g epsilon2 %.17g eta2h %.17g\n", H, H / (N - 1), (H - k + 1) / (N - k)))
+set.seed(1)
+b <- boot(data.frame(x = x, g = g), function(data, i) {
+  hb <- h(data$x[i], data$g[i])
+  c(hb / (N - 1), max(0, (hb - k + 1) / (N - k)))
+}, R = 2000, strata = g)
+ci1 <- boot.ci(b, type = "perc", index = 1)$percent[4:5]
+ci2 <- boot.ci(b, type = "perc", index = 2)$percent[4:5]
+cat(sprintf("boot perc (2000, strata): epsilon2 [%.4f, %.4f] eta2h [%.4f, %.4f]\n",
+            ci1[1], ci1[2], ci2[1], ci2[2]))

@@ -41,6 +41,7 @@ Details computeDetails(const GroupedCases& cases, const DetailsRequest& request,
     stages.next("  pairwise");
     details.pairwise = comparePairs(profile, request.method, request.adjustment, control, feedback);
     if (!control) {
+        stages.next("  letters");
         std::vector<std::pair<int, int>> differing;
         for (const PairComparison& pair : details.pairwise.pairs) {
             if (pair.pAdjusted < request.alpha) {

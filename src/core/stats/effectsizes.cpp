@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace kw {
@@ -62,66 +63,103 @@ double percentile(const std::vector<double>& sorted, double alpha) {
 // One resample's H: every group draws its size of cases from its own with replacement, then
 // the drawn cases are ranked together.
 //
-// How often each case was drawn is counted in a byte per case, group by group, which keeps a
-// group's counts in the cache while its draws land anywhere among them; the ranking then
-// walks each group's cases and values in order. A case drawn 256 times (a chance below 1e-500
-// for a group of more than 255 cases, none for a smaller one) is noticed, and the resample is
-// counted again in wide counts.
+// A group whose cases hold few values (fewer than one for every 64 cases) is drawn value by
+// value: how many of its draws fall on each value is a multinomial draw, made as a sequence of
+// binomial ones. Any other group is drawn case by case: how often each case was drawn is
+// counted in a byte per case, which keeps a group's counts in the cache while its draws land
+// anywhere among them. A case drawn 256 times (a chance below 1e-500 for a group of more than
+// 255 cases, none for a smaller one) is noticed, and the group counted again in wide counts
+// from the same random numbers.
 class Resampler {
 public:
     explicit Resampler(const RankProfile& profile)
-        : profile_(profile), drawn_(profile.caseCount, 0), copies_(entryCount(profile), 0),
-          tied_(profile.values.size(), 0), twiceMidrank_(profile.values.size(), 0),
-          sums_(profile.groups.size(), 0) {}
+        : profile_(profile), drawn_(profile.caseCount, 0), tied_(profile.values.size(), 0),
+          twiceMidrank_(profile.values.size(), 0), sums_(profile.groups.size(), 0) {
+        std::uint64_t cases = 0;
+        std::uint64_t entries = 0;
+        for (std::size_t g = 0; g < profile.groups.size(); ++g) {
+            caseStart_.push_back(cases);
+            entryStart_.push_back(entries);
+            byValue_.push_back(profile.groups[g].size() * 64 <= profile.sizes[g]);
+            cases += profile.sizes[g];
+            entries += profile.groups[g].size();
+        }
+        copies_.assign(entries, 0);
+    }
 
     double h(std::uint64_t seed, std::uint64_t b) {
         RandomStream random(seed, b);
-        if (draw(random, drawn_)) {
-            return ranked(drawn_);
+        for (std::size_t g = 0; g < profile_.groups.size(); ++g) {
+            if (byValue_[g]) {
+                drawValues(g, random);
+            } else {
+                drawCases(g, random);
+            }
         }
-        std::vector<std::uint32_t> wide(profile_.caseCount, 0);
-        RandomStream again(seed, b);
-        draw(again, wide);
-        std::fill(drawn_.begin(), drawn_.end(), 0);
-        return ranked(wide);
+        return ranked();
     }
 
 private:
-    static std::size_t entryCount(const RankProfile& profile) {
-        std::size_t n = 0;
-        for (const auto& group : profile.groups) {
-            n += group.size();
-        }
-        return n;
-    }
-
-    template <class Count> bool draw(RandomStream& random, std::vector<Count>& drawn) {
-        bool wrapped = false;
-        Count* counts = drawn.data();
-        for (const std::uint64_t n : profile_.sizes) {
-            for (std::uint64_t i = 0; i < n; ++i) {
-                wrapped |= ++counts[random.below(n)] == 0;
+    void drawValues(std::size_t g, RandomStream& random) {
+        const auto& entries = profile_.groups[g];
+        std::uint64_t draws = profile_.sizes[g];
+        std::uint64_t cases = profile_.sizes[g];
+        std::uint64_t* copies = copies_.data() + entryStart_[g];
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (i + 1 == entries.size() || draws == 0) {
+                copies[i] = i + 1 == entries.size() ? draws : 0;
+                continue;
             }
-            counts += n;
+            const double share = static_cast<double>(entries[i].count) / static_cast<double>(cases);
+            std::binomial_distribution<std::uint64_t> binomial(draws, std::min(1.0, share));
+            copies[i] = binomial(random);
+            draws -= copies[i];
+            cases -= entries[i].count;
         }
-        return !wrapped;
     }
 
-    // The drawn cases ranked: how many were drawn of each entry (a group's value) and of each
-    // value in all; the midranks; the groups' sums. The counts are left at zero.
-    template <class Count> double ranked(std::vector<Count>& drawn) {
-        Count* counts = drawn.data();
-        std::uint32_t* copies = copies_.data();
+    void drawCases(std::size_t g, RandomStream& random) {
+        const std::uint64_t n = profile_.sizes[g];
+        const RandomStream start = random;
+        std::uint8_t* counts = drawn_.data() + caseStart_[g];
+        bool wrapped = false;
+        for (std::uint64_t i = 0; i < n; ++i) {
+            wrapped |= ++counts[random.below(n)] == 0;
+        }
+        if (!wrapped) {
+            perValue(g, counts);
+            return;
+        }
+        std::fill(counts, counts + n, 0);
+        std::vector<std::uint32_t> wide(n, 0);
+        RandomStream again = start;
+        for (std::uint64_t i = 0; i < n; ++i) {
+            ++wide[again.below(n)];
+        }
+        perValue(g, wide.data());
+    }
+
+    // How many draws of group g fell on each of its values, from its cases' counts (left at
+    // zero).
+    template <class Count> void perValue(std::size_t g, Count* counts) {
+        std::uint64_t* copies = copies_.data() + entryStart_[g];
+        for (const RankProfile::Entry& e : profile_.groups[g]) {
+            std::uint64_t c = 0;
+            for (std::uint32_t i = 0; i < e.count; ++i) {
+                c += counts[i];
+                counts[i] = 0;
+            }
+            counts += e.count;
+            *copies++ = c;
+        }
+    }
+
+    // The drawn cases ranked: how many hold each value in all; the midranks; the groups' sums.
+    double ranked() {
+        const std::uint64_t* copies = copies_.data();
         for (const auto& group : profile_.groups) {
             for (const RankProfile::Entry& e : group) {
-                std::uint32_t c = 0;
-                for (std::uint32_t i = 0; i < e.count; ++i) {
-                    c += counts[i];
-                    counts[i] = 0;
-                }
-                counts += e.count;
-                *copies++ = c;
-                tied_[e.value] += c;
+                tied_[e.value] += *copies++;
             }
         }
         std::uint64_t below = 0;
@@ -146,8 +184,11 @@ private:
     }
 
     const RankProfile& profile_;
+    std::vector<std::uint64_t> caseStart_;    // per group, into drawn_
+    std::vector<std::uint64_t> entryStart_;   // per group, into copies_
+    std::vector<bool> byValue_;               // per group: drawn value by value
     std::vector<std::uint8_t> drawn_;         // per case, group by group, ascending
-    std::vector<std::uint32_t> copies_;       // per entry, group by group
+    std::vector<std::uint64_t> copies_;       // per entry (a group's value), group by group
     std::vector<std::uint64_t> tied_;         // per value
     std::vector<std::uint64_t> twiceMidrank_; // per value
     std::vector<std::uint64_t> sums_;         // per group: the drawn cases' doubled ranks

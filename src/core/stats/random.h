@@ -29,6 +29,12 @@ public:
         return result;
     }
 
+    // As the standard library's distributions take a generator.
+    using result_type = std::uint64_t;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~result_type{0}; }
+    result_type operator()() { return next(); }
+
     // A whole number in [0, n), n > 0, without bias (Lemire's method).
     std::uint64_t below(std::uint64_t n) {
         __extension__ using Wide = unsigned __int128;
