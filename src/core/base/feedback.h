@@ -3,7 +3,6 @@
 #include "core/base/failure.h"
 
 #include <chrono>
-#include <optional>
 #include <string_view>
 
 namespace kw {
@@ -82,19 +81,34 @@ private:
     std::chrono::steady_clock::time_point start_{};
 };
 
-// A sequence of stages, each ended by the next: stages.next("rank"), ..., stages.end().
+// A sequence of stages, each ended by the next: stages.next("rank"), ..., stages.end() (or
+// the end of the scope).
 class StageTimers {
 public:
-    explicit StageTimers(Feedback* feedback) : feedback_(feedback) {}
+    explicit StageTimers(Feedback* feedback)
+        : feedback_(feedback != nullptr && feedback->timesStages() ? feedback : nullptr) {}
+    StageTimers(const StageTimers&) = delete;
+    StageTimers& operator=(const StageTimers&) = delete;
+    ~StageTimers() { end(); }
+
     void next(const char* stage) {
-        current_.reset();
-        current_.emplace(feedback_, stage);
+        end();
+        if (feedback_ != nullptr) {
+            stage_ = stage;
+            start_ = std::chrono::steady_clock::now();
+        }
     }
-    void end() { current_.reset(); }
+    void end() {
+        if (stage_ != nullptr) {
+            feedback_->stageTimed(stage_, std::chrono::steady_clock::now() - start_);
+            stage_ = nullptr;
+        }
+    }
 
 private:
     Feedback* feedback_;
-    std::optional<StageTimer> current_;
+    const char* stage_ = nullptr;
+    std::chrono::steady_clock::time_point start_{};
 };
 
 } // namespace kw
