@@ -147,13 +147,7 @@ int run(const kw::cli::Options& o) {
     std::optional<kw::Details> details;
     if (o.json || o.details) {
         stages.next("details");
-        kw::DetailsRequest asked;
-        asked.method = o.pairwise;
-        asked.adjustment = o.adjust;
-        asked.control = o.control;
-        asked.exact = o.exact;
-        asked.resamples = o.resamples;
-        asked.seed = o.seed;
+        kw::DetailsRequest asked = o.statistics;
         asked.alpha = request.alpha;
         details = kw::computeDetails(*session.groupedCases(), asked, &feedback);
     }

@@ -95,34 +95,34 @@ void statisticsOption(Options& o, const std::string& name, const std::string& va
         if (!method) {
             throw UsageError{"--pairwise takes dunn, conover or dscf"};
         }
-        o.pairwise = *method;
+        o.statistics.method = *method;
     } else if (name == "--adjust") {
         const auto adjustment = adjustmentNamed(value);
         if (!adjustment) {
             throw UsageError{"--adjust takes none, bonferroni, sidak, holm, holm-sidak, "
                              "hochberg, hommel, bh or by"};
         }
-        o.adjust = *adjustment;
+        o.statistics.adjustment = *adjustment;
     } else if (name == "--control") {
-        o.control = value;
+        o.statistics.control = value;
     } else if (name == "--exact") {
         const auto mode = exactModeNamed(value);
         if (!mode) {
             throw UsageError{"--exact takes auto, always or never"};
         }
-        o.exact = *mode;
+        o.statistics.exact = *mode;
     } else if (name == "--resamples") {
         const auto b = wholeNumber(value);
         if (!b || *b == 0 || *b > 10'000'000) {
             throw UsageError{"--resamples takes a whole number from 1 to 10000000"};
         }
-        o.resamples = *b;
+        o.statistics.resamples = *b;
     } else if (name == "--seed") {
         const auto seed = wholeNumber(value);
         if (!seed) {
             throw UsageError{"--seed takes a whole number"};
         }
-        o.seed = *seed;
+        o.statistics.seed = *seed;
     } else {
         o.details = value;
     }
@@ -266,7 +266,7 @@ Options parseOptions(const std::vector<std::string>& args) {
     if (o.newBook && o.sheet) {
         throw UsageError{"a new document has no sheet to name: leave out --sheet"};
     }
-    if (o.control && o.pairwise == PairwiseMethod::dscf) {
+    if (o.statistics.control && o.statistics.method == PairwiseMethod::dscf) {
         throw UsageError{"--control goes with --pairwise dunn or conover"};
     }
     return o;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "core/stats/padjust.h"
-#include "core/stats/pairwise.h"
-#include "core/stats/permutationtest.h"
+#include "core/stats/details.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,14 +35,10 @@ struct Options {
     bool countsToSheet = false;
     std::optional<std::string> office; // pipe name
 
-    // The statistics beyond the test, written by --details and into the JSON.
-    std::optional<std::string> details; // OUT
-    PairwiseMethod pairwise = PairwiseMethod::dunn;
-    Adjustment adjust = Adjustment::holm;
-    std::optional<std::string> control; // a group's value
-    ExactMode exact = ExactMode::automatic;
-    std::optional<std::uint64_t> resamples;
-    std::uint64_t seed = 1;
+    // The statistics beyond the test, written by --details OUT and into the JSON, as asked
+    // (their alpha is the test's).
+    std::optional<std::string> details;
+    DetailsRequest statistics;
 };
 
 // "A1:C11" as first and last column (letters) and row (digits); nothing if malformed.

@@ -133,26 +133,27 @@ namespace {
 
 TEST(Options, StatisticsBeyondTheTest) {
     auto o = parseOptions({"d.txt"});
-    EXPECT_EQ(o.pairwise, kw::PairwiseMethod::dunn);
-    EXPECT_EQ(o.adjust, kw::Adjustment::holm);
-    EXPECT_EQ(o.exact, kw::ExactMode::automatic);
-    EXPECT_FALSE(o.resamples);
-    EXPECT_EQ(o.seed, 1u);
+    EXPECT_EQ(o.statistics.method, kw::PairwiseMethod::dunn);
+    EXPECT_EQ(o.statistics.adjustment, kw::Adjustment::holm);
+    EXPECT_EQ(o.statistics.exact, kw::ExactMode::automatic);
+    EXPECT_FALSE(o.statistics.resamples);
+    EXPECT_EQ(o.statistics.seed, 1u);
     EXPECT_FALSE(o.details);
     o = parseOptions({"d.txt", "--pairwise", "conover", "--adjust=holm-sidak", "--control", "-99",
                       "--exact", "never", "--resamples", "500", "--seed", "0", "--details",
                       "out.txt"});
-    EXPECT_EQ(o.pairwise, kw::PairwiseMethod::conover);
-    EXPECT_EQ(o.adjust, kw::Adjustment::holmSidak);
-    EXPECT_EQ(*o.control, "-99");
-    EXPECT_EQ(o.exact, kw::ExactMode::never);
-    EXPECT_EQ(*o.resamples, 500u);
-    EXPECT_EQ(o.seed, 0u);
+    EXPECT_EQ(o.statistics.method, kw::PairwiseMethod::conover);
+    EXPECT_EQ(o.statistics.adjustment, kw::Adjustment::holmSidak);
+    EXPECT_EQ(*o.statistics.control, "-99");
+    EXPECT_EQ(o.statistics.exact, kw::ExactMode::never);
+    EXPECT_EQ(*o.statistics.resamples, 500u);
+    EXPECT_EQ(o.statistics.seed, 0u);
     EXPECT_EQ(*o.details, "out.txt");
     for (const char* name :
          {"none", "bonferroni", "sidak", "holm", "holm-sidak", "hochberg", "hommel", "bh", "by"}) {
-        EXPECT_EQ(kw::adjustmentName(parseOptions({"d.txt", "--adjust", name}).adjust),
-                  std::string(name));
+        EXPECT_EQ(
+            kw::adjustmentName(parseOptions({"d.txt", "--adjust", name}).statistics.adjustment),
+            std::string(name));
     }
     const std::vector<std::vector<std::string>> bad{
         {"d.txt", "--pairwise", "tukey"},

@@ -10,6 +10,7 @@
 
 namespace {
 
+using kw::test::exampleProfile;
 using kw::test::GroupValues;
 
 // A group's description as R printed it: n, median, q1, q3, min, max, mean rank, rank sum.
@@ -30,16 +31,6 @@ void expectDescription(const kw::GroupDescription& d, const Expected& e, const s
 }
 
 // The groups of an example file through the program's own reading and analysis.
-kw::RankProfile exampleProfile(const std::string& file, int group, int test,
-                               const std::string& missing = {}) {
-    kw::AnalysisRequest r;
-    r.groupColumn = group;
-    r.testColumn = test;
-    r.groupMode = kw::GroupMode::texts;
-    r.missingCode = missing;
-    return kw::rankProfile(
-        *kw::analyse(kw::readTextFile(std::string(KW_EXAMPLES_DIR) + "/" + file), r).cases);
-}
 
 TEST(Descriptives, ExamplesAgreeWithR) {
     const auto plants = kw::describeGroups(exampleProfile("plantgrowth.txt", 1, 2));

@@ -12,18 +12,8 @@
 
 namespace {
 
+using kw::test::exampleProfile;
 using kw::test::GroupValues;
-
-kw::RankProfile exampleProfile(const std::string& file, int group, int test,
-                               const std::string& missing = {}) {
-    kw::AnalysisRequest r;
-    r.groupColumn = group;
-    r.testColumn = test;
-    r.groupMode = kw::GroupMode::texts;
-    r.missingCode = missing;
-    return kw::rankProfile(
-        *kw::analyse(kw::readTextFile(std::string(KW_EXAMPLES_DIR) + "/" + file), r).cases);
-}
 
 struct Example {
     const char* file;

@@ -35,4 +35,18 @@ inline RankProfile profileOf(const GroupValues& groups) {
     return rankProfile(*analysedGroups(groups).cases);
 }
 
+#ifdef KW_EXAMPLES_DIR
+// The rank profile of an example file's groups (examples/), grouped as texts.
+inline RankProfile exampleProfile(const std::string& file, int group, int test,
+                                  const std::string& missing = {}) {
+    AnalysisRequest request;
+    request.groupColumn = group;
+    request.testColumn = test;
+    request.groupMode = GroupMode::texts;
+    request.missingCode = missing;
+    return rankProfile(
+        *analyse(readTextFile(std::string(KW_EXAMPLES_DIR) + "/" + file), request).cases);
+}
+#endif
+
 } // namespace kw::test

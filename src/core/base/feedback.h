@@ -2,7 +2,9 @@
 
 #include "core/base/failure.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string_view>
 
 namespace kw {
@@ -54,6 +56,40 @@ private:
     std::size_t total_;
     std::size_t every_;
     std::size_t next_ = 0;
+};
+
+// A Pacer for work shared by the workers of parallelSlices: each adds what it finished; the
+// first worker (part 0) reports the progress and is the one that hears a request to stop,
+// which then stops the others at their next step too.
+class SharedPacer {
+public:
+    SharedPacer(Feedback* feedback, std::string_view stage, std::size_t total,
+                std::size_t every = 1)
+        : pacer_(feedback, stage, total, every) {}
+
+    // Worker `part` finished `steps` more steps; throws Cancelled in worker 0 on request.
+    void finished(unsigned part, std::uint64_t steps = 1) {
+        const std::uint64_t done = done_ += steps;
+        if (part != 0) {
+            return;
+        }
+        try {
+            pacer_.tick(done);
+        } catch (...) {
+            stop_ = true;
+            throw;
+        }
+    }
+    // Whether the workers should stop (another one was asked to).
+    bool stopped() const { return stop_.load(std::memory_order_relaxed); }
+    std::uint64_t done() const { return done_; }
+    // Reports and checks for a stop on the calling thread, as Pacer::check.
+    void check(std::size_t done) { pacer_.check(done); }
+
+private:
+    Pacer pacer_;
+    std::atomic<std::uint64_t> done_ = 0;
+    std::atomic<bool> stop_ = false;
 };
 
 // Tells the feedback how long a stage took, from its construction to its end, when the

@@ -233,15 +233,13 @@ EffectSizes effectSizes(const RankProfile& profile, double h, std::uint64_t resa
 
     std::vector<double> epsilons(resamples);
     std::vector<double> etas(resamples);
-    std::atomic<std::uint64_t> done = 0;
-    std::atomic<bool> stop = false;
-    Pacer pacer(feedback, "bootstrap", resamples, 1);
+    SharedPacer pacer(feedback, "bootstrap", resamples);
     parallelSlices(
         resamples,
         [&](unsigned part, std::size_t from, std::size_t to) {
             Resampler resampler(profile);
             for (std::size_t b = from; b < to; ++b) {
-                if (stop.load(std::memory_order_relaxed)) {
+                if (pacer.stopped()) {
                     return;
                 }
                 double resampled = resampler.h(seed, b);
@@ -250,15 +248,7 @@ EffectSizes effectSizes(const RankProfile& profile, double h, std::uint64_t resa
                 }
                 epsilons[b] = epsilonSquared(resampled, n);
                 etas[b] = etaSquaredH(resampled, n, k);
-                const std::uint64_t finished = ++done;
-                if (part == 0) {
-                    try {
-                        pacer.tick(finished);
-                    } catch (...) {
-                        stop = true;
-                        throw;
-                    }
-                }
+                pacer.finished(part);
             }
         },
         1);

@@ -239,9 +239,7 @@ private:
             start.at[0] = 0;
         }
 
-        Pacer pacer(feedback, "exact p-value", static_cast<std::size_t>(cost.cells), 1 << 18);
-        std::atomic<std::uint64_t> done = 0;
-        std::atomic<bool> stop = false;
+        SharedPacer pacer(feedback, "exact p-value", static_cast<std::size_t>(cost.cells), 1 << 18);
         std::vector<std::uint32_t> c(d);
         std::vector<std::uint64_t> workStart;
         for (std::size_t i = 0; i < n; ++i) {
@@ -296,22 +294,13 @@ private:
                     std::vector<std::uint64_t> targetWidth(d), sourceWidth(d), stride(d);
                     std::vector<std::uint64_t> index(d);
                     for (auto it = first; it != last; ++it) {
-                        if (stop.load(std::memory_order_relaxed)) {
+                        if (pacer.stopped()) {
                             return;
                         }
                         const auto b = static_cast<std::size_t>(it - workStart.begin());
                         feed<Fixed>(old, fresh, b, i, value, keyStride, targetWidth, sourceWidth,
                                     stride, index);
-                        const std::uint64_t finished = done +=
-                            fresh.offset[b + 1] - fresh.offset[b];
-                        if (part == 0) {
-                            try {
-                                pacer.tick(finished);
-                            } catch (...) {
-                                stop = true;
-                                throw;
-                            }
-                        }
+                        pacer.finished(part, fresh.offset[b + 1] - fresh.offset[b]);
                     }
                 },
                 stepWork < (1u << 18) ? stepWork + 1 : 1);
@@ -320,7 +309,7 @@ private:
             }
             old.key.clear();
             if (feedback != nullptr) {
-                pacer.check(done);
+                pacer.check(pacer.done());
             }
         }
         return tally(layers[n & 1], words);

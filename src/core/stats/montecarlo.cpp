@@ -255,10 +255,8 @@ std::uint64_t countAtLeast(const Cases& cases, const Relabelling& relabelling,
                            std::uint64_t resamples, std::uint64_t seed, Feedback* feedback) {
     const StatisticOrder statistic(cases.sizes, cases.n, cases.total, cases.observed.data());
     const std::size_t every = std::max<std::size_t>(1, (std::size_t{1} << 22) / (cases.n + 1));
-    Pacer pacer(feedback, "Monte Carlo p-value", resamples, every);
-    std::atomic<std::uint64_t> done = 0;
+    SharedPacer pacer(feedback, "Monte Carlo p-value", resamples, every);
     std::vector<std::uint64_t> found(workers(), 0);
-    std::atomic<bool> stop = false;
     const bool small = static_cast<double>(cases.n) * static_cast<double>(resamples) < 1e6;
     parallelSlices(
         resamples,
@@ -267,22 +265,14 @@ std::uint64_t countAtLeast(const Cases& cases, const Relabelling& relabelling,
             std::vector<std::uint64_t> sums(cases.sizes.size());
             std::uint64_t count = 0;
             for (std::size_t b = from; b < to; ++b) {
-                if (stop.load(std::memory_order_relaxed)) {
+                if (pacer.stopped()) {
                     return;
                 }
                 relabelling.draw(seed, b, scratch, sums.data());
                 if (statistic.atLeast(sums.data())) {
                     ++count;
                 }
-                const std::uint64_t finished = ++done;
-                if (part == 0) {
-                    try {
-                        pacer.tick(finished);
-                    } catch (...) {
-                        stop = true;
-                        throw;
-                    }
-                }
+                pacer.finished(part);
             }
             found[part] = count;
         },

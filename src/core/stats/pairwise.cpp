@@ -220,8 +220,6 @@ PairwiseComparisons comparePairs(const RankProfile& profile, PairwiseMethod meth
         merged.emplace(profile);
     }
 
-    std::atomic<std::uint64_t> done = 0;
-    std::atomic<bool> stop = false;
     // Progress about every millisecond: a DSCF pair takes a step for each of its entries and
     // some hundred for the p-value.
     std::size_t every = 4096;
@@ -229,13 +227,13 @@ PairwiseComparisons comparePairs(const RankProfile& profile, PairwiseMethod meth
         const std::size_t perPair = 2 * merged->entries.size() / std::size_t(k) + 256;
         every = std::max<std::size_t>(1, (std::size_t{1} << 18) / perPair);
     }
-    Pacer pacer(feedback, "comparing pairs", out.pairs.size(), every);
+    SharedPacer pacer(feedback, "comparing pairs", out.pairs.size(), every);
     pacer.check(0);
     parallelSlices(
         out.pairs.size(),
         [&](unsigned part, std::size_t from, std::size_t to) {
             for (std::size_t at = from; at < to; ++at) {
-                if (stop.load(std::memory_order_relaxed)) {
+                if (pacer.stopped()) {
                     return;
                 }
                 PairComparison& c = out.pairs[at];
@@ -263,15 +261,7 @@ PairwiseComparisons comparePairs(const RankProfile& profile, PairwiseMethod meth
                                                       std::numeric_limits<double>::infinity());
                     break;
                 }
-                const std::uint64_t finished = ++done;
-                if (part == 0) {
-                    try {
-                        pacer.tick(finished);
-                    } catch (...) {
-                        stop = true;
-                        throw;
-                    }
-                }
+                pacer.finished(part);
             }
         },
         256);
