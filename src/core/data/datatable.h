@@ -46,6 +46,11 @@ public:
     // An in-place edit of a value cell.
     void setValue(int col, int row, std::string_view text);
 
+    // Gives variable `col` (1..V) another name.
+    void rename(int col, std::string name) {
+        names_[static_cast<std::size_t>(col - 1)] = std::move(name);
+    }
+
     // Reorders the cases: the case at row order[i] + 1 moves to row i + 1.
     void permute(const std::vector<std::uint32_t>& order);
 

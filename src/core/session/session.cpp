@@ -10,6 +10,8 @@
 #include "core/results/report.h"
 #include "core/sheet/sheetblocks.h"
 
+#include <algorithm>
+
 #include <sstream>
 
 namespace kw {
@@ -82,6 +84,19 @@ void Session::loadTable(DataTable table) {
     resetChoices();
 }
 
+void Session::loadImportedTable(DataTable table, const std::string& source,
+                                std::string missingCode) {
+    clearConditions();
+    clearResults();
+    if (!source.empty()) {
+        view_.caption = std::string(windowTitle) + " " + source;
+    }
+    view_.page = Page::input;
+    table_ = std::move(table);
+    resetChoices();
+    missingCode_ = std::move(missingCode);
+}
+
 void Session::manualInput(std::string_view variablesText, std::string_view casesText) {
     const auto variables = parseInteger(variablesText);
     if (!variables) {
@@ -121,6 +136,21 @@ void Session::editCell(int col, int row, std::string_view text) {
     if (col >= 1 && col <= table_.variableCount() && row >= 1 && row <= table_.caseCount()) {
         table_.setValue(col, row, text);
     }
+}
+
+void Session::renameVariable(int col, std::string_view name) {
+    if (col < 1 || col > table_.variableCount() || table_.name(col) == name) {
+        return;
+    }
+    if (name.empty() || name.find_first_of(" \t") != std::string_view::npos) {
+        throw Failure::error("a variable name must not be empty or hold blanks");
+    }
+    const auto& names = table_.names();
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+        throw Failure::error("there is already a variable named '" + std::string(name) + "'");
+    }
+    table_.rename(col, std::string(name));
+    resetChoices();
 }
 
 // --- Choosing variables

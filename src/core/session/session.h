@@ -66,6 +66,11 @@ public:
     void startReadingFile(const std::string& path);
     // Replaces the data set with `table` (any reader's), the choices reset.
     void loadTable(DataTable table);
+    // Replaces the data set with a table imported from another program's file (or pasted):
+    // the selection and the results are cleared, the caption names the source (unless it is
+    // empty), the choices reset, and the code that the table's missing cells received becomes
+    // the missing-value code.
+    void loadImportedTable(DataTable table, const std::string& source, std::string missingCode);
 
     // "Manual Input": a table of empty cells named var1..varV.
     void manualInput(std::string_view variablesText, std::string_view casesText);
@@ -73,6 +78,10 @@ public:
     void saveInput(const std::string& path) const;
     // An in-place edit of a value cell (col 1..V, row 1..N); other cells are not editable.
     void editCell(int col, int row, std::string_view text);
+    // A new name for variable col (1..V) of typed input: refused when empty, holding a blank
+    // (the names are saved blank-separated) or already another variable's. The choices of
+    // variables are reset, since the choosers list the names.
+    void renameVariable(int col, std::string_view name);
 
     // --- Choosing variables: position in the chooser, -1 for no choice.
     void pickGroup(int position);
