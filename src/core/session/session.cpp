@@ -11,7 +11,6 @@
 #include "core/sheet/sheetblocks.h"
 
 #include <algorithm>
-
 #include <sstream>
 
 namespace kw {

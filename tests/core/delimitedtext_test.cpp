@@ -1,0 +1,3 @@
+#include "core/io/delimitedtext.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "core/io/importedtable.h"
+
+#include <gtest/gtest.h>

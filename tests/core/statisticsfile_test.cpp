@@ -1,0 +1,3 @@
+#include "core/io/statisticsfile.h"
+
+#include <gtest/gtest.h>

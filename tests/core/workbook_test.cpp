@@ -1,0 +1,3 @@
+#include "core/io/workbook.h"
+
+#include <gtest/gtest.h>
