@@ -4,6 +4,9 @@
 
 namespace kw {
 
-// Being written.
+// Being written: this stands in until the reader lands.
+DataTable readStatisticsFile(const std::string&, const ImportOptions&, char, Feedback*) {
+    throw Failure(Failure::Reason::badData, "statistics files cannot be read yet");
+}
 
 } // namespace kw

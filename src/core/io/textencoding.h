@@ -1,0 +1,3 @@
+#pragma once
+
+// Being written: the decoding of delimited text to UTF-8.
