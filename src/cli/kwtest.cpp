@@ -7,8 +7,11 @@
 #include "cli/request.h"
 
 #include "core/base/failure.h"
+#include "core/io/delimitedtext.h"
 #include "core/io/safefile.h"
+#include "core/io/statisticsfile.h"
 #include "core/io/textreader.h"
+#include "core/io/workbook.h"
 #include "core/results/detailsreport.h"
 #include "core/session/session.h"
 #include "core/sheet/sheettransfer.h"
@@ -107,6 +110,21 @@ void writeSheets(const kw::cli::Options& o, const kw::Session& session, kw::Spre
     }
 }
 
+// FILE, read by its kind.
+kw::DataTable readFile(const kw::cli::Options& o, char decimal, kw::Feedback& feedback) {
+    switch (kw::cli::fileKind(o)) {
+    case kw::DataFileKind::spaceText:
+        break;
+    case kw::DataFileKind::delimitedText:
+        return kw::readDelimitedFile(o.file, o.import, decimal, &feedback);
+    case kw::DataFileKind::workbook:
+        return kw::readWorkbookFile(o.file, o.import, decimal, &feedback);
+    case kw::DataFileKind::statistics:
+        return kw::readStatisticsFile(o.file, o.import, decimal, &feedback);
+    }
+    return kw::readTextFile(o.file, &feedback);
+}
+
 int run(const kw::cli::Options& o) {
     StderrFeedback feedback;
     kw::Session session;
@@ -127,7 +145,10 @@ int run(const kw::cli::Options& o) {
         missingCode = o.emptyAs;
     } else {
         kw::StageTimer timer(&feedback, "read file");
-        table = kw::readTextFile(o.file, &feedback);
+        table = readFile(o, locale.decimal, feedback);
+        if (kw::cli::fileKind(o) != kw::DataFileKind::spaceText) {
+            missingCode = o.import.missingCode;
+        }
     }
     if (o.missing) {
         missingCode = *o.missing;

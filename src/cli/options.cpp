@@ -14,12 +14,28 @@ const char* const usage =
     "              [--pairwise dunn|conover|dscf] [--adjust none|bonferroni|sidak|holm|\n"
     "               holm-sidak|hochberg|hommel|bh|by] [--control GROUP]\n"
     "              [--exact auto|always|never] [--resamples B] [--seed S] [--details OUT]\n"
+    "              [--sheet NAME] [--range A1:C40] [--delimiter C] [--decimal point|comma]\n"
+    "              [--encoding NAME] [--na CODE]... [--wide]\n"
     "       kwtest --from-sheet SHEET --range A1:C11 [--book TITLE] [--empty-as CODE] ...\n"
     "       kwtest --help\n";
 
 const char* const helpText =
     "Kruskal-Wallis test with multiple comparison of groups, run on a space-delimited text\n"
     "file (first line: variable names; then one line per case).\n"
+    "\n"
+    "FILE may also be delimited text (.csv, .tsv, .tab), a workbook (.xlsx, .xlsm, .ods) or\n"
+    "an SPSS or Stata file (.sav, .zsav, .por, .dta); its empty and missing cells become the\n"
+    "missing-value code, -99 unless --missing gives another, which is then in force:\n"
+    "  --delimiter C         the separator of delimited text: a character, or tab (default:\n"
+    "                        found from the file); read a .txt FILE as delimited text\n"
+    "  --decimal MARK        point or comma: the decimal mark of its numbers (default: found)\n"
+    "  --encoding NAME       its encoding, such as UTF-8, UTF-16, WINDOWS-1252 or ISO-8859-1\n"
+    "                        (default: found from a byte-order mark or the bytes)\n"
+    "  --na CODE             cells holding CODE are missing too (repeatable), such as NA\n"
+    "  --sheet NAME          the sheet of a workbook (default: the first)\n"
+    "  --range A1:C40        the block of that sheet, names in its first row (default: all)\n"
+    "  --wide                one column per group: the columns become the variables 'group'\n"
+    "                        (their names) and 'value' (their cells, missing ones left out)\n"
     "\n"
     "The steps are those of the window, in this order: read FILE, type the missing-value\n"
     "code, pick the grouping variable, set how groups are treated, pick the test variable,\n"
@@ -128,7 +144,42 @@ void statisticsOption(Options& o, const std::string& name, const std::string& va
     }
 }
 
+// The options of files of other programs.
+void importOption(Options& o, const std::string& name, const std::string& value) {
+    if (name == "--delimiter") {
+        if (value == "tab" || value == "\\t") {
+            o.import.delimiter = '\t';
+        } else if (value.size() == 1 && value != "\"" && value != "\n" && value != "\r") {
+            o.import.delimiter = value[0];
+        } else {
+            throw UsageError{"--delimiter takes one character (not a quote or a line end), or tab"};
+        }
+        o.delimitedText = true;
+    } else if (name == "--decimal") {
+        if (value != "point" && value != "comma") {
+            throw UsageError{"--decimal takes point or comma"};
+        }
+        o.import.decimal = value == "point" ? '.' : ',';
+        o.delimitedText = true;
+    } else if (name == "--encoding") {
+        if (value.empty()) {
+            throw UsageError{"--encoding takes the name of an encoding, such as UTF-8"};
+        }
+        o.import.encoding = value;
+        o.delimitedText = true;
+    } else {
+        o.import.naCodes.push_back(value);
+    }
+}
+
 } // namespace
+
+DataFileKind fileKind(const Options& options) {
+    if (options.delimitedText && dataFileKindByName(options.file) == DataFileKind::spaceText) {
+        return DataFileKind::delimitedText;
+    }
+    return dataFileKind(options.file);
+}
 
 Options parseOptions(const std::vector<std::string>& args) {
     Options o;
@@ -154,6 +205,13 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.help = true;
             continue;
         }
+        if (name == "--wide") {
+            if (value) {
+                throw UsageError{"option " + name + " takes no value"};
+            }
+            o.import.wide = true;
+            continue;
+        }
         if (name == "--to-sheet" || name == "--new-book" || name == "--new-sheet" ||
             name == "--counts-to-sheet") {
             if (value) {
@@ -167,10 +225,11 @@ Options parseOptions(const std::vector<std::string>& args) {
             continue;
         }
         static const char* const known[] = {
-            "--group",    "--test",   "--alpha",     "--missing",    "--group-as", "--where",
-            "--sort",     "--report", "--json",      "--from-sheet", "--range",    "--book",
-            "--empty-as", "--at",     "--sheet",     "--office",     "--pairwise", "--adjust",
-            "--control",  "--exact",  "--resamples", "--seed",       "--details"};
+            "--group",    "--test",     "--alpha",     "--missing",    "--group-as", "--where",
+            "--sort",     "--report",   "--json",      "--from-sheet", "--range",    "--book",
+            "--empty-as", "--at",       "--sheet",     "--office",     "--pairwise", "--adjust",
+            "--control",  "--exact",    "--resamples", "--seed",       "--details",  "--delimiter",
+            "--decimal",  "--encoding", "--na"};
         if (std::find(std::begin(known), std::end(known), name) == std::end(known)) {
             throw UsageError{"unknown option " + name};
         }
@@ -227,6 +286,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.sheet = *value;
         } else if (name == "--office") {
             o.office = *value;
+        } else if (name == "--delimiter" || name == "--decimal" || name == "--encoding" ||
+                   name == "--na") {
+            importOption(o, name, *value);
         } else {
             statisticsOption(o, name, *value);
         }
@@ -248,6 +310,17 @@ Options parseOptions(const std::vector<std::string>& args) {
         }
         o.file = positional.front();
     }
+    // A workbook FILE takes --sheet and --range for the block to read, unless the spreadsheet
+    // link uses them.
+    const bool workbookFile = !o.fromSheet && dataFileKindByName(o.file) == DataFileKind::workbook;
+    if (workbookFile && !o.toSheet && o.sheet) {
+        o.import.sheet = *o.sheet;
+        o.sheet.reset();
+    }
+    if (workbookFile && o.range) {
+        o.import.range = *o.range;
+        o.range.reset();
+    }
     if (o.range && !o.fromSheet) {
         throw UsageError{"--range goes with --from-sheet"};
     }
@@ -256,6 +329,22 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
     if ((o.at || o.newBook || o.sheet || o.newSheet) && !o.toSheet) {
         throw UsageError{"--at, --new-book, --sheet and --new-sheet go with --to-sheet"};
+    }
+    const bool otherProgramsFile =
+        !o.fromSheet && (o.delimitedText || dataFileKindByName(o.file) != DataFileKind::spaceText);
+    if (o.fromSheet && (o.delimitedText || o.import.wide || !o.import.naCodes.empty())) {
+        throw UsageError{"--delimiter, --decimal, --encoding, --na and --wide go with a FILE"};
+    }
+    if (!otherProgramsFile && (o.import.wide || !o.import.naCodes.empty())) {
+        throw UsageError{"--na and --wide go with delimited text, workbook and statistics "
+                         "files (give --delimiter to read a .txt FILE as delimited text)"};
+    }
+    if (o.delimitedText && dataFileKindByName(o.file) != DataFileKind::spaceText &&
+        dataFileKindByName(o.file) != DataFileKind::delimitedText) {
+        throw UsageError{"--delimiter, --decimal and --encoding go with delimited text"};
+    }
+    if (o.missing) {
+        o.import.missingCode = *o.missing;
     }
     if (o.newBook && o.book) {
         throw UsageError{"give either --book or --new-book"};

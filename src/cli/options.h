@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/io/importoptions.h"
 #include "core/stats/details.h"
 
 #include <cstdint>
@@ -35,11 +36,21 @@ struct Options {
     bool countsToSheet = false;
     std::optional<std::string> office; // pipe name
 
+    // Files of other programs: how FILE is read (the missing-value code is -99 or --missing),
+    // and whether it is delimited text although its name does not say so (--delimiter,
+    // --decimal or --encoding given for it). --sheet and --range name a workbook's sheet and
+    // block when there is no --to-sheet or --from-sheet.
+    ImportOptions import;
+    bool delimitedText = false;
+
     // The statistics beyond the test, written by --details OUT and into the JSON, as asked
     // (their alpha is the test's).
     std::optional<std::string> details;
     DetailsRequest statistics;
 };
+
+// How FILE is to be read.
+DataFileKind fileKind(const Options& options);
 
 // "A1:C11" as first and last column (letters) and row (digits); nothing if malformed.
 struct CellRange {

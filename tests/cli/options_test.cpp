@@ -174,3 +174,56 @@ TEST(Options, StatisticsBeyondTheTest) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Options, FilesOfOtherProgramsTakeTheirReadingOptions) {
+    auto csv = parseOptions({"d.csv", "--delimiter", ";", "--decimal", "comma", "--encoding",
+                             "WINDOWS-1252", "--na", "NA", "--na=.", "--wide", "--missing", "-1"});
+    EXPECT_EQ(kw::cli::fileKind(csv), kw::DataFileKind::delimitedText);
+    EXPECT_EQ(csv.import.delimiter, ';');
+    EXPECT_EQ(csv.import.decimal, ',');
+    EXPECT_EQ(csv.import.encoding, "WINDOWS-1252");
+    EXPECT_EQ(csv.import.naCodes, (std::vector<std::string>{"NA", "."}));
+    EXPECT_TRUE(csv.import.wide);
+    EXPECT_EQ(csv.import.missingCode, "-1");
+    EXPECT_EQ(parseOptions({"d.tsv", "--delimiter", "tab"}).import.delimiter, '\t');
+    EXPECT_EQ(parseOptions({"d.csv"}).import.missingCode, "-99");
+
+    // A .txt is the program's own text unless a delimited-text option says otherwise.
+    EXPECT_EQ(kw::cli::fileKind(parseOptions({"d.txt"})), kw::DataFileKind::spaceText);
+    EXPECT_EQ(kw::cli::fileKind(parseOptions({"d.txt", "--delimiter", ","})),
+              kw::DataFileKind::delimitedText);
+
+    // A workbook's sheet and block; with --to-sheet, --sheet stays the target's.
+    auto book = parseOptions({"lab.XLSX", "--sheet", "Data", "--range", "A1:C40"});
+    EXPECT_EQ(book.import.sheet, "Data");
+    EXPECT_EQ(book.import.range, "A1:C40");
+    EXPECT_FALSE(book.sheet);
+    EXPECT_FALSE(book.range);
+    auto target = parseOptions({"lab.ods", "--to-sheet", "--at", "A1", "--sheet", "Out"});
+    EXPECT_EQ(*target.sheet, "Out");
+    EXPECT_TRUE(target.import.sheet.empty());
+}
+
+TEST(Options, ReadingOptionsOutOfPlaceAreUsageErrors) {
+    const std::vector<std::vector<std::string>> bad{
+        {"d.txt", "--sheet", "S"},        // the program's text has no sheets
+        {"d.txt", "--range", "A1:B2"},    // nor blocks
+        {"d.txt", "--wide"},              // its layout is its own
+        {"d.txt", "--na", "NA"},          //
+        {"d.csv", "--delimiter", "ab"},   // one character
+        {"d.csv", "--delimiter", "\""},   // not the quote
+        {"d.csv", "--decimal", "dot"},    //
+        {"d.csv", "--wide=yes"},          //
+        {"d.xlsx", "--delimiter", ";"},   // no separators in a workbook
+        {"d.sav", "--encoding", "UTF-8"}, //
+        {"--from-sheet", "S", "--range", "A1:B2", "--wide"},
+        {"d.xlsx", "--range", "A1"}, // not a block
+    };
+    for (const auto& args : bad) {
+        EXPECT_THROW(parseOptions(args), UsageError) << args.front() << " " << args[1];
+    }
+}
+
+} // namespace
