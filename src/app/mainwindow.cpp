@@ -4,11 +4,15 @@
 #include "app/dialogs/disclaimerdialog.h"
 #include "app/dialogs/filedialogs.h"
 #include "app/dialogs/helpwindow.h"
+#include "app/dialogs/importparts.h"
 #include "app/dialogs/manualinputdialog.h"
 #include "app/dialogs/newversiondialog.h"
 #include "app/dialogs/readsheetdialog.h"
 #include "app/dialogs/savesheetdialog.h"
+#include "app/dialogs/statisticsimportdialog.h"
+#include "app/dialogs/textimportdialog.h"
 #include "app/dialogs/warningdialog.h"
+#include "app/dialogs/workbookimportdialog.h"
 #include "app/pages/countspage.h"
 #include "app/pages/datatableview.h"
 #include "app/pages/detailspage.h"
@@ -20,15 +24,26 @@
 #include "app/selectionpanel.h"
 #include "app/settings.h"
 #include "core/base/version.h"
+#include "core/io/delimitedtext.h"
+#include "core/io/statisticsfile.h"
 #include "core/io/textreader.h"
+#include "core/io/workbook.h"
 #include "core/sheet/sheettransfer.h"
 #include "core/stats/details.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -82,6 +97,7 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     setCentralWidget(central);
     buildMenus();
     workRunner_ = new WorkRunner(this);
+    setAcceptDrops(true);
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (workRunner_->running() || index < 0) {
@@ -96,6 +112,7 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
         } else {
             session_.setPage(static_cast<Page>(index));
         }
+        updatePaste();
     });
     connect(selectionPanel_, &SelectionPanel::groupPicked, this, &MainWindow::pickGroupingVariable);
     connect(selectionPanel_, &SelectionPanel::testPicked, this, &MainWindow::pickTestVariable);
@@ -113,6 +130,8 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     connect(detailsPage_, &DetailsPage::choicesChanged, this, [this] { considerDetails(false); });
     connect(detailsPage_, &DetailsPage::computeClicked, this, [this] { considerDetails(true); });
     connect(workRunner_, &WorkRunner::busyShown, this, &MainWindow::showBusy);
+    connect(dataView_, &DataTableView::nameEdited, this, &MainWindow::renameVariable);
+    connect(qApp, &QApplication::focusChanged, this, &MainWindow::updatePaste);
 
     // The significance level in the user's number format.
     selectionPanel_->setAlphaText(qText(session_.alphaText()));
@@ -123,7 +142,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The focus moves while the children go: no more word of it to this window.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void MainWindow::buildMenus() {
     auto command = [this](QMenu* menu, const QString& text, const char* name, auto slot,
@@ -139,6 +161,25 @@ void MainWindow::buildMenus() {
     };
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
+    // Data files of every kind the program reads, and the files read last.
+    command(file, "&Open...", "OpenData1", &MainWindow::openDataFile, QKeySequence("Ctrl+O"));
+    recentMenu_ = file->addMenu("Open &Recent");
+    recentMenu_->setObjectName("OpenRecent1");
+    recentMenu_->setToolTipsVisible(true);
+    for (int i = 0; i < maxRecentFiles; ++i) {
+        QAction* recent = recentMenu_->addAction(QString());
+        recent->setObjectName(QString("RecentFile%1").arg(i + 1));
+        connect(recent, &QAction::triggered, this,
+                [this, recent] { openRecentFile(recent->data().toString()); });
+        recentActions_ << recent;
+    }
+    recentMenu_->addSeparator();
+    clearRecentAction_ = recentMenu_->addAction("&Clear");
+    clearRecentAction_->setObjectName("ClearRecent1");
+    connect(clearRecentAction_, &QAction::triggered, this, &MainWindow::clearRecentFiles);
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
+    refreshRecentMenu();
+    file->addSeparator();
     command(file, "&Read data from Excel file", "ReadExcel1", &MainWindow::readFromSheet,
             QKeySequence("Ctrl+R"));
     command(file, "&Save results to Excel", "SavetoExcel1", &MainWindow::saveResultsToSheet,
@@ -152,6 +193,13 @@ void MainWindow::buildMenus() {
     exit->setObjectName("Exit1");
     exit->setShortcut(QKeySequence("Ctrl+E"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    edit->setObjectName("Edit1");
+    // Not among the commands: it is there only where it acts (see updatePaste).
+    pasteAction_ = edit->addAction("&Paste");
+    pasteAction_->setObjectName("Paste1");
+    pasteAction_->setShortcut(QKeySequence::Paste);
+    connect(pasteAction_, &QAction::triggered, this, &MainWindow::paste);
     // "Calculate": a menu-bar entry without items that runs at once.
     QAction* calculate = menuBar()->addAction("Calculate");
     calculate->setObjectName("Calculate1");
@@ -212,14 +260,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // --- Work off the interface thread
 
-void MainWindow::runWork(WorkRunner::Work work, bool withLink) {
+void MainWindow::runWork(WorkRunner::Work work, bool withLink, WorkRunner::Stop stop,
+                         std::function<void()> next) {
     dataView_->setEditable(false);
-    workRunner_->start(std::move(work), [this, withLink](WorkRunner::Ending ending) {
-        finishWork(std::move(ending), withLink);
-    });
+    workRunner_->start(
+        std::move(work),
+        [this, withLink, next = std::move(next)](WorkRunner::Ending ending) {
+            finishWork(std::move(ending), withLink, next);
+        },
+        stop);
 }
 
-void MainWindow::finishWork(WorkRunner::Ending ending, bool withLink) {
+void MainWindow::finishWork(WorkRunner::Ending ending, bool withLink,
+                            const std::function<void()>& next) {
     std::optional<Failure> failure = std::move(ending.failure);
     if (ending.handback) {
         // What the work found goes into the session, which may then report a stop.
@@ -243,6 +296,8 @@ void MainWindow::finishWork(WorkRunner::Ending ending, bool withLink) {
         } else {
             report(*failure);
         }
+    } else if (next) {
+        next();
     }
 }
 
@@ -251,6 +306,8 @@ void MainWindow::showBusy(bool busy) {
     for (QAction* action : commands_) {
         action->setEnabled(!busy);
     }
+    recentMenu_->setEnabled(!busy);
+    updatePaste();
 }
 
 // --- Failures
@@ -340,6 +397,7 @@ void MainWindow::readFromSheet() {
             auto table = std::make_shared<DataTable>(readSheetBlock(*sheets, range, decimal));
             return [this, table] {
                 detailsCases_.reset(); // new data: the details described the data before
+                typedTable_ = false;
                 session_.loadSheetTable(std::move(*table));
             };
         },
@@ -416,11 +474,13 @@ void MainWindow::readTextFile(const QString& path) {
     pages_->setCurrentIndex(static_cast<int>(Page::input));
     const std::string name = toBytes(path);
     session_.startReadingFile(name);
-    runWork([this, name](Feedback& feedback) -> WorkRunner::Handback {
+    runWork([this, name, path](Feedback& feedback) -> WorkRunner::Handback {
         auto table = std::make_shared<DataTable>(kw::readTextFile(name, &feedback));
-        return [this, table] {
+        return [this, table, path] {
             detailsCases_.reset();
+            typedTable_ = false;
             session_.loadTable(std::move(*table));
+            rememberFile(path, false);
         };
     });
 }
@@ -435,6 +495,7 @@ void MainWindow::startManualInput() {
     if (!attempt([&] { session_.manualInput(variables, cases); })) {
         return;
     }
+    typedTable_ = true;
     detailsInFront_ = false; // to the input page
     refresh();
     dataView_->setFocus();
@@ -446,6 +507,278 @@ void MainWindow::saveManualInput() {
         return;
     }
     attempt([&] { session_.saveInput(toBytes(path)); });
+}
+
+// --- Files of other programs, pasted blocks, the recent files
+
+void MainWindow::openDataFile() {
+    if (workRunner_->running()) {
+        return;
+    }
+    const DataFileChoice choice = askDataFileToOpen(this, lastFolder());
+    if (choice.path.isEmpty()) {
+        return;
+    }
+    storeLastFolder(QFileInfo(choice.path).absolutePath());
+    openFile(choice.path, chosenFileKind(choice.path, choice.filter));
+}
+
+void MainWindow::openFile(const QString& path, DataFileKind kind) {
+    switch (kind) {
+    case DataFileKind::spaceText:
+        session_.beginReading();
+        readTextFile(path);
+        break;
+    case DataFileKind::delimitedText:
+        importDelimited(path);
+        break;
+    case DataFileKind::workbook:
+        importWorkbook(path);
+        break;
+    case DataFileKind::statistics:
+        importStatistics(path);
+        break;
+    }
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (workRunner_->running() || path.isEmpty()) {
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        removeRecentFile(path);
+        refreshRecentMenu();
+        report(Failure(Failure::Reason::fileAccess,
+                       "the file " + toBytes(QDir::toNativeSeparators(path)) +
+                           " is no longer there; it is taken off the recent files"));
+        return;
+    }
+    openFile(path,
+             recentAsDelimited(path) ? DataFileKind::delimitedText : dataFileKind(toBytes(path)));
+}
+
+void MainWindow::importDelimited(const QString& path) {
+    std::string head;
+    if (!attempt([&] { head = fileHead(path); })) {
+        return;
+    }
+    ImportOptions options;
+    {
+        TextImportDialog dialog(std::move(head), path, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        options = dialog.options();
+    }
+    pushInputs(); // what is typed stays, also where the read fails
+    const std::string name = toBytes(path);
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [this, name, path, options, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            auto table =
+                std::make_shared<DataTable>(readDelimitedFile(name, options, decimal, &feedback));
+            return loadImported(std::move(table), name, options.missingCode, path, true);
+        },
+        false, WorkRunner::Stop::byUser);
+}
+
+void MainWindow::importPasted(std::string text) {
+    ImportOptions options;
+    {
+        TextImportDialog dialog(textHead(text), QString(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        options = dialog.options();
+    }
+    pushInputs();
+    auto bytes = std::make_shared<std::string>(std::move(text));
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [this, bytes, options, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            auto table = std::make_shared<DataTable>(
+                readDelimitedData(std::move(*bytes), options, decimal, &feedback));
+            // The caption says where the data came from, as it names a file read.
+            return loadImported(std::move(table), "(pasted)", options.missingCode);
+        },
+        false, WorkRunner::Stop::byUser);
+}
+
+void MainWindow::importWorkbook(const QString& path) {
+    // The workbook is read whole first (its sheets are then at hand for the dialog), kept
+    // while the user chooses, and the block chosen made a table from it. A cancel stops the
+    // read at the reader's next look at the request, or drops what it read.
+    pushInputs();
+    const std::string name = toBytes(path);
+    auto loaded = std::make_shared<std::shared_ptr<const Workbook>>();
+    runWork(
+        [name, loaded](Feedback& feedback) -> WorkRunner::Handback {
+            auto book = std::make_shared<const Workbook>(Workbook::load(name, &feedback));
+            return [loaded, book] { *loaded = book; };
+        },
+        false, WorkRunner::Stop::byUser,
+        [this, loaded, path] {
+            if (*loaded) {
+                chooseFromWorkbook(std::exchange(*loaded, nullptr), path);
+            }
+        });
+}
+
+void MainWindow::chooseFromWorkbook(const std::shared_ptr<const Workbook>& book,
+                                    const QString& path) {
+    const char decimal = session_.locale().decimal;
+    ImportOptions options;
+    {
+        WorkbookImportDialog dialog(book, path, decimal, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        options = dialog.options();
+    }
+    pushInputs();
+    const std::string name = toBytes(path);
+    runWork(
+        [this, book, name, path, options, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            auto table = std::make_shared<DataTable>(book->table(options, decimal, &feedback));
+            return loadImported(std::move(table), name, options.missingCode, path);
+        },
+        false, WorkRunner::Stop::byUser);
+}
+
+void MainWindow::importStatistics(const QString& path) {
+    ImportOptions options;
+    {
+        StatisticsImportDialog dialog(path, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        options = dialog.options();
+    }
+    pushInputs();
+    const std::string name = toBytes(path);
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [this, name, path, options, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            auto table =
+                std::make_shared<DataTable>(readStatisticsFile(name, options, decimal, &feedback));
+            return loadImported(std::move(table), name, options.missingCode, path);
+        },
+        false, WorkRunner::Stop::byUser);
+}
+
+WorkRunner::Handback MainWindow::loadImported(std::shared_ptr<DataTable> table, std::string source,
+                                              std::string missingCode, QString recentFile,
+                                              bool asDelimited) {
+    return [this, table = std::move(table), source = std::move(source),
+            missingCode = std::move(missingCode), recentFile = std::move(recentFile), asDelimited] {
+        detailsCases_.reset();
+        detailsInFront_ = false;
+        typedTable_ = false;
+        session_.loadImportedTable(std::move(*table), source, missingCode);
+        if (!recentFile.isEmpty()) {
+            rememberFile(recentFile, asDelimited);
+        }
+    };
+}
+
+void MainWindow::rememberFile(const QString& path, bool asDelimited) {
+    addRecentFile(path, asDelimited);
+    refreshRecentMenu();
+}
+
+void MainWindow::refreshRecentMenu() {
+    const QStringList files = recentFiles();
+    const int width = fontMetrics().averageCharWidth() * 60;
+    for (int i = 0; i < recentActions_.size(); ++i) {
+        QAction* action = recentActions_[i];
+        if (i >= files.size()) {
+            action->setVisible(false);
+            action->setData(QString());
+            continue;
+        }
+        const QString shown = QDir::toNativeSeparators(files[i]);
+        QString text = fontMetrics().elidedText(shown, Qt::ElideMiddle, width);
+        text.replace('&', "&&");
+        action->setText((i < 9 ? QString("&%1 ").arg(i + 1) : QString("1&0 ")) + text);
+        action->setToolTip(shown);
+        action->setData(files[i]);
+        action->setVisible(true);
+    }
+    clearRecentAction_->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::clearRecentFiles() {
+    app::clearRecentFiles();
+    refreshRecentMenu();
+}
+
+void MainWindow::paste() {
+    // A text box with the focus (a cell being edited, alpha, the missing-value code) takes
+    // the text as text boxes do; the input page takes a block of cells.
+    if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        box != nullptr && box->window() == this) {
+        box->paste();
+        return;
+    }
+    if (workRunner_->running() || pages_->currentIndex() != static_cast<int>(Page::input)) {
+        return;
+    }
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.trimmed().isEmpty()) {
+        report(Failure(Failure::Reason::badData, "the clipboard holds no text to paste"));
+        return;
+    }
+    importPasted(toBytes(text));
+}
+
+void MainWindow::updatePaste() {
+    auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    const bool textBox = box != nullptr && box->window() == this;
+    pasteAction_->setEnabled(!workRunner_->running() &&
+                             (textBox || pages_->currentIndex() == static_cast<int>(Page::input)));
+}
+
+QString MainWindow::droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return {};
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!workRunner_->running() && !droppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (workRunner_->running() || path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    activateWindow();
+    // After the drop has ended: the program the file came from is not held while the import
+    // dialog is open.
+    QTimer::singleShot(0, this, [this, path] {
+        if (!workRunner_->running() && QApplication::activeModalWidget() == nullptr) {
+            openFile(path, dataFileKind(toBytes(path)));
+        }
+    });
+}
+
+void MainWindow::renameVariable(int col, const QString& name) {
+    if (workRunner_->running()) {
+        return;
+    }
+    attempt([&] { session_.renameVariable(col, toBytes(name)); });
+    // The grid shows the name the variable has; the choosers list the names anew.
+    refresh();
 }
 
 // --- Choosing variables and cases
@@ -683,6 +1016,7 @@ void MainWindow::refresh() {
     selectionPanel_->setMissingCode(qText(session_.missingCode()));
     saveManualInputAction_->setVisible(view.saveInputVisible);
     dataView_->reload();
+    dataView_->setNamesEditable(typedTable_);
     refreshChoices();
     refreshSelection();
     refreshResults();

@@ -2,6 +2,7 @@
 
 #include "app/sheets/linkfactory.h"
 #include "app/work/workrunner.h"
+#include "core/io/importoptions.h"
 #include "core/session/session.h"
 
 #include <QMainWindow>
@@ -10,7 +11,13 @@
 #include <memory>
 
 class QAction;
+class QMenu;
+class QMimeData;
 class QTabWidget;
+
+namespace kw {
+class Workbook;
+}
 
 namespace kw::app {
 
@@ -23,10 +30,17 @@ class ResultGridView;
 class SelectionPanel;
 
 // The main window: the selection panel at the top, the five pages of data and results and the
-// page of the statistics beyond the test below, the File, Calculate and Help menus. Its handlers
-// turn what the user does into calls of the session and then show the session. Long work (reading a
-// file, the analysis, the spreadsheet) runs a function of the core on another thread, with copies
-// of what it needs, and what it finds is applied to the session back on the interface thread.
+// page of the statistics beyond the test below, the File, Edit, Calculate and Help menus. Its
+// handlers
+// turn what the user does into calls of the session and then show the session. Long work (reading
+// a file, the analysis, the spreadsheet) runs a function of the core on another thread, with
+// copies of what it needs, and what it finds is applied to the session back on the interface
+// thread.
+//
+// Data files of other programs (delimited text, workbooks, SPSS and Stata files) come in through
+// File > Open, Open Recent, a file dropped onto the window, and Edit > Paste of a block of
+// cells: an import dialog, the read as work that the user may cancel, and the table loaded
+// only when all of it was read, so that a file refused leaves the data as they were.
 //
 // The controls keep the object names of the program's first version ("groupchoice",
 // "calculate", "Tmainform", "Treadexcelform", "OKbut" ...): the window tests and
@@ -63,16 +77,45 @@ private slots:
     void clearConditions();
     void sortComparison(SortBy by);
     void storeVersion();
+    void openDataFile();
+    void paste();
+    void clearRecentFiles();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
     void startUp();
     void checkVersion();
     void readTextFile(const QString& path);
+
+    // Reads a data file of the kind given, as File > Open does once it is chosen: the
+    // program's own text as "Read data from Text file" reads it, other kinds through their
+    // import dialog.
+    void openFile(const QString& path, DataFileKind kind);
+    void openRecentFile(const QString& path);
+    void importDelimited(const QString& path);
+    void importPasted(std::string text);
+    void importWorkbook(const QString& path);
+    void chooseFromWorkbook(const std::shared_ptr<const Workbook>& book, const QString& path);
+    void importStatistics(const QString& path);
+    // What a read of an import hands back: the table loaded under `source` (the caption's),
+    // and the file (if any) put on the recent files.
+    WorkRunner::Handback loadImported(std::shared_ptr<DataTable> table, std::string source,
+                                      std::string missingCode, QString recentFile = {},
+                                      bool asDelimited = false);
+    void rememberFile(const QString& path, bool asDelimited);
+    void refreshRecentMenu();
+    // The local file of a drag, if it carries one.
+    static QString droppedFile(const QMimeData* data);
+    // A typed table's variable renamed in the grid.
+    void renameVariable(int col, const QString& name);
+    // Edit > Paste is there for the input page, and for a text box with the focus.
+    void updatePaste();
     void pushInputs(); // alpha and the missing-value code as typed, to the session
 
     // Runs a step of the user's; what it throws is reported. Whether it succeeded.
@@ -87,9 +130,11 @@ private:
     void linkFailure(const Failure& failure);
 
     // Runs work on another thread (see WorkRunner); failures of work `withLink` may offer to
-    // start the spreadsheet.
-    void runWork(WorkRunner::Work work, bool withLink = false);
-    void finishWork(WorkRunner::Ending ending, bool withLink);
+    // start the spreadsheet. `next` follows work that completed (the next step of an import).
+    void runWork(WorkRunner::Work work, bool withLink = false,
+                 WorkRunner::Stop stop = WorkRunner::Stop::withWindow,
+                 std::function<void()> next = {});
+    void finishWork(WorkRunner::Ending ending, bool withLink, const std::function<void()>& next);
     void showBusy(bool busy);
 
     // The details page: the calculation it describes (the last completed one, none after a
@@ -115,6 +160,7 @@ private:
     WorkRunner* workRunner_;
     std::shared_ptr<const GroupedCases> detailsCases_; // of the last completed calculation
     bool detailsInFront_ = false; // the details page, which the session does not know of
+    bool typedTable_ = false;     // the table is one of "Manual Input": its names may be edited
 
     SelectionPanel* selectionPanel_;
     QTabWidget* pages_;
@@ -125,6 +171,10 @@ private:
     CountsPage* countsPage_;
     DetailsPage* detailsPage_;
     QAction* saveManualInputAction_;
+    QAction* pasteAction_;
+    QMenu* recentMenu_;
+    QList<QAction*> recentActions_; // one per recent file, hidden where there is none
+    QAction* clearRecentAction_;
     QList<QAction*> commands_; // disabled while work shows itself
 };
 

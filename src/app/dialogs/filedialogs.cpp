@@ -1,12 +1,24 @@
 #include "app/dialogs/filedialogs.h"
 
+#include "app/qtlocale.h"
+
+#include <QDir>
 #include <QFileDialog>
 
 namespace kw::app {
 
+const QString dataFilesFilter =
+    "Data files (*.csv *.tsv *.tab *.txt *.xlsx *.xlsm *.ods *.sav *.zsav *.por *.dta)";
+const QString delimitedTextFilter = "Delimited text (*.csv *.tsv *.tab *.txt)";
+const QString workbooksFilter = "Workbooks (*.xlsx *.xlsm *.ods)";
+const QString statisticsFilesFilter = "SPSS and Stata files (*.sav *.zsav *.por *.dta)";
+const QString ownTextFilter = "Text files of this program (*.txt *.dat)";
+const QString allFilesFilter = "All files (*)";
+
 namespace {
 
-QString ask(QWidget* parent, QFileDialog::AcceptMode mode, const QStringList& filters) {
+DataFileChoice ask(QWidget* parent, QFileDialog::AcceptMode mode, const QStringList& filters,
+                   const QString& folder = {}) {
     QFileDialog dialog(parent);
     dialog.setObjectName(mode == QFileDialog::AcceptOpen ? "opendialog" : "savedialog");
     // Qt's own dialog rather than the desktop's: the same on every platform, and a dialog of
@@ -17,21 +29,40 @@ QString ask(QWidget* parent, QFileDialog::AcceptMode mode, const QStringList& fi
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
+    if (!folder.isEmpty() && QDir(folder).exists()) {
+        dialog.setDirectory(folder);
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return {};
     }
-    return dialog.selectedFiles().value(0);
+    return {dialog.selectedFiles().value(0), dialog.selectedNameFilter()};
 }
 
 } // namespace
 
 QString askFileToRead(QWidget* parent) {
     return ask(parent, QFileDialog::AcceptOpen,
-               {"text files (*.txt)", "excell space delimited(*.prn)", "all files (*.*)"});
+               {"text files (*.txt)", "excell space delimited(*.prn)", "all files (*.*)"})
+        .path;
 }
 
 QString askFileToWrite(QWidget* parent) {
-    return ask(parent, QFileDialog::AcceptSave, {"text files (*.txt)", "all files (*.*)"});
+    return ask(parent, QFileDialog::AcceptSave, {"text files (*.txt)", "all files (*.*)"}).path;
+}
+
+DataFileChoice askDataFileToOpen(QWidget* parent, const QString& folder) {
+    return ask(parent, QFileDialog::AcceptOpen,
+               {dataFilesFilter, delimitedTextFilter, workbooksFilter, statisticsFilesFilter,
+                ownTextFilter, allFilesFilter},
+               folder);
+}
+
+DataFileKind chosenFileKind(const QString& path, const QString& filter) {
+    const DataFileKind kind = dataFileKind(toBytes(path));
+    if (kind == DataFileKind::spaceText && filter == delimitedTextFilter) {
+        return DataFileKind::delimitedText;
+    }
+    return kind;
 }
 
 } // namespace kw::app

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/io/importoptions.h"
+
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -12,5 +15,26 @@ QString askFileToRead(QWidget* parent);
 // "Save manual Input to text" and "Save results to Text": any name, a file that exists
 // replaced only when the user confirms.
 QString askFileToWrite(QWidget* parent);
+
+// File > Open: an existing data file of any kind the program reads, and the filter it was
+// chosen under (which may decide how it is read, see chosenFileKind).
+struct DataFileChoice {
+    QString path;
+    QString filter;
+};
+DataFileChoice askDataFileToOpen(QWidget* parent, const QString& folder);
+
+// The filters of File > Open, in their order.
+extern const QString dataFilesFilter;
+extern const QString delimitedTextFilter;
+extern const QString workbooksFilter;
+extern const QString statisticsFilesFilter;
+extern const QString ownTextFilter;
+extern const QString allFilesFilter;
+
+// How a file chosen in File > Open is read: its kind by its extension, then by its first
+// bytes (kw::dataFileKind); except that what would be the program's own text (a .txt among
+// others) is read as delimited text when it was chosen under the delimited-text filter.
+DataFileKind chosenFileKind(const QString& path, const QString& filter);
 
 } // namespace kw::app

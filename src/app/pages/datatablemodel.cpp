@@ -33,6 +33,9 @@ QVariant DataTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && namesEditable_ && editable_) {
+        return QString("Double-click to rename the variable");
+    }
     if (role != Qt::DisplayRole) {
         return {};
     }

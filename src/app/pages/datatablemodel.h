@@ -22,12 +22,15 @@ public:
 
     void reload(); // after the session's table was replaced or reordered
     void setEditable(bool editable) { editable_ = editable; }
+    // Whether the names may be edited (the view's editor over the header); its tooltip says so.
+    void setNamesEditable(bool editable) { namesEditable_ = editable; }
 
 private:
     Session& session_;
     int rows_ = 0;
     int columns_ = 0;
     bool editable_ = true;
+    bool namesEditable_ = false;
 };
 
 } // namespace kw::app

@@ -6,6 +6,12 @@
 #include "app/qtlocale.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <utility>
 
 namespace kw::app {
 
@@ -20,15 +26,86 @@ DataTableView::DataTableView(Session& session, QWidget* parent)
     corner_ = new CornerLabel(this);
     // Room for the corner's label ("no data", "input") beside the case numbers.
     verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance("no data") + 12);
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, &DataTableView::editName);
+    // The editor sits over its header section: when the sections move, it is done.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this] { finishNameEdit(true); });
+    connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this,
+            [this] { finishNameEdit(true); });
 }
 
 void DataTableView::reload() {
+    finishNameEdit(false);
     model_->reload();
     corner_->setText(qText(session_.table().label()));
 }
 
 void DataTableView::setEditable(bool editable) {
+    if (!editable) {
+        finishNameEdit(false);
+    }
+    editable_ = editable;
     model_->setEditable(editable);
+}
+
+void DataTableView::setNamesEditable(bool editable) {
+    if (!editable) {
+        finishNameEdit(false);
+    }
+    namesEditable_ = editable;
+    model_->setNamesEditable(editable);
+}
+
+void DataTableView::editName(int col) {
+    if (!namesEditable_ || !editable_ || col < 0 || col >= model_->columnCount()) {
+        return;
+    }
+    finishNameEdit(true);
+    QHeaderView* header = horizontalHeader();
+    scrollTo(model_->index(std::max(rowAt(0), 0), col)); // the column in sight
+    nameColumn_ = col;
+    nameEditor_ = new QLineEdit(header->viewport());
+    nameEditor_->setObjectName("nameeditor");
+    nameEditor_->setAccessibleName("Variable name");
+    nameEditor_->setText(qText(session_.table().name(col + 1)));
+    nameEditor_->setGeometry(header->sectionViewportPosition(col), 0, header->sectionSize(col),
+                             header->height());
+    nameEditor_->installEventFilter(this);
+    connect(nameEditor_, &QLineEdit::editingFinished, this, [this] { finishNameEdit(true); });
+    nameEditor_->selectAll();
+    nameEditor_->show();
+    nameEditor_->setFocus();
+}
+
+bool DataTableView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == nameEditor_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        finishNameEdit(false);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void DataTableView::finishNameEdit(bool take) {
+    if (nameEditor_ == nullptr) {
+        return;
+    }
+    // Cleared first: hiding the editor, and the message a refused name shows, finish the
+    // edit again.
+    QLineEdit* editor = std::exchange(nameEditor_, nullptr);
+    const int col = nameColumn_ + 1;
+    const QString name = editor->text();
+    const bool hadFocus = editor->hasFocus();
+    editor->removeEventFilter(this);
+    editor->hide();
+    editor->deleteLater();
+    if (hadFocus) {
+        setFocus();
+    }
+    if (take && col <= session_.table().variableCount() &&
+        name != qText(session_.table().name(col))) {
+        emit nameEdited(col, name);
+    }
 }
 
 } // namespace kw::app

@@ -4,13 +4,16 @@
 
 #include <QTableView>
 
+class QLineEdit;
+
 namespace kw::app {
 
 class CornerLabel;
 class DataTableModel;
 
 // The "input" page: the session's data table, its cells editable, its label ("no data",
-// "input") in the corner.
+// "input") in the corner. The names of a typed table are edited in place too: a double-click
+// on a column's header opens an editor over it (Enter takes the name, Escape keeps the old).
 class DataTableView final : public QTableView {
     Q_OBJECT
 public:
@@ -20,11 +23,28 @@ public:
     void reload();
     // Whether a cell may be edited (not while work runs on a copy of the table).
     void setEditable(bool editable);
+    // Whether the names may be edited (a typed table's).
+    void setNamesEditable(bool editable);
+    // Opens the editor of variable col's name (col 0-based), where names may be edited.
+    void editName(int col);
+
+signals:
+    // The user gave variable `col` (1..V) a new name; the window asks the session.
+    void nameEdited(int col, const QString& name);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void finishNameEdit(bool take);
+
     Session& session_;
     DataTableModel* model_;
     CornerLabel* corner_;
+    bool editable_ = true;
+    bool namesEditable_ = false;
+    QLineEdit* nameEditor_ = nullptr;
+    int nameColumn_ = -1;
 };
 
 } // namespace kw::app
