@@ -15,4 +15,10 @@ namespace kw {
 DataTable readStatisticsFile(const std::string& path, const ImportOptions& options, char decimal,
                              Feedback* feedback = nullptr);
 
+// The same for the bytes of a file: `name` stands for the file in messages, and its extension
+// tells the kind of file where the bytes do not (a portable file).
+DataTable readStatisticsData(std::string bytes, const std::string& name,
+                             const ImportOptions& options, char decimal,
+                             Feedback* feedback = nullptr);
+
 } // namespace kw
