@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     QCommandLineParser options;
     options.setApplicationDescription("Kruskal-Wallis test with multiple comparison of groups.");
     options.addHelpOption();
-    options.addPositionalArgument("FILE", "a space-delimited data file to read at start");
+    options.addPositionalArgument("FILE", "a data file to read at start: the program's own text, "
+                                          "CSV, a workbook or an SPSS or Stata file");
     options.process(app);
 
     kw::app::MainWindow window;

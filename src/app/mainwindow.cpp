@@ -163,7 +163,7 @@ void MainWindow::buildMenus() {
     file->setObjectName("File1");
     // Data files of every kind the program reads, and the files read last.
     command(file, "&Open...", "OpenData1", &MainWindow::openDataFile, QKeySequence("Ctrl+O"));
-    recentMenu_ = file->addMenu("Open &Recent");
+    recentMenu_ = file->addMenu("Open Rec&ent");
     recentMenu_->setObjectName("OpenRecent1");
     recentMenu_->setToolTipsVisible(true);
     for (int i = 0; i < maxRecentFiles; ++i) {
@@ -229,8 +229,9 @@ void MainWindow::startUp() {
     pages_->setCurrentIndex(static_cast<int>(Page::input));
     refresh(); // "no data", the sort choice and "Save manual Input to text" hidden
     if (!startFile_.isEmpty()) {
-        session_.beginReading();
-        readTextFile(startFile_);
+        // Read as File > Open would: the program's own text at once, other kinds through
+        // their import dialog.
+        openFile(startFile_, dataFileKind(toBytes(startFile_)));
     }
 }
 
@@ -564,7 +565,7 @@ void MainWindow::importDelimited(const QString& path) {
     }
     ImportOptions options;
     {
-        TextImportDialog dialog(std::move(head), path, this);
+        TextImportDialog dialog(std::move(head), path, session_.locale().decimal, this);
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
@@ -585,7 +586,7 @@ void MainWindow::importDelimited(const QString& path) {
 void MainWindow::importPasted(std::string text) {
     ImportOptions options;
     {
-        TextImportDialog dialog(textHead(text), QString(), this);
+        TextImportDialog dialog(textHead(text), QString(), session_.locale().decimal, this);
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }

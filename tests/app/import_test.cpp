@@ -394,7 +394,7 @@ void ImportTest::openRoutesByKindAndRemembersFolder() {
 
 void ImportTest::textImportDialogChoices() {
     QVERIFY(writeFile(path("a.csv"), "g,x\na,1\n"));
-    kw::app::TextImportDialog dialog(kw::app::fileHead(path("a.csv")), path("a.csv"));
+    kw::app::TextImportDialog dialog(kw::app::fileHead(path("a.csv")), path("a.csv"), '.');
     QCOMPARE(dialog.windowTitle(), QString("Import delimited text"));
     QVERIFY(find<QLabel>(&dialog, "source")->text().contains("a.csv"));
 
@@ -453,7 +453,7 @@ void ImportTest::textImportDialogChoices() {
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 
     // Pasted text is UTF-8: no encoding to choose.
-    kw::app::TextImportDialog pasted("g\tx\na\t1\n", QString());
+    kw::app::TextImportDialog pasted("g\tx\na\t1\n", QString(), '.');
     QCOMPARE(pasted.windowTitle(), QString("Paste data"));
     QVERIFY(pasted.findChild<QComboBox*>("encoding") == nullptr);
     QCOMPARE(pasted.options().encoding, std::string("UTF-8"));
@@ -471,7 +471,7 @@ void ImportTest::textImportDialogChoices() {
 void ImportTest::textImportDetectsAndPreviews() {
     REQUIRE_READER(delimitedReady(), "delimited text");
     QVERIFY(writeFile(path("semi.csv"), "group;weight;note\nctrl;4,17;NA\ntrt1;;x\ntrt2;5,5;.\n"));
-    kw::app::TextImportDialog dialog(kw::app::fileHead(path("semi.csv")), path("semi.csv"));
+    kw::app::TextImportDialog dialog(kw::app::fileHead(path("semi.csv")), path("semi.csv"), '.');
 
     // The format found from the file.
     QCOMPARE(find<QComboBox>(&dialog, "separator")->currentText(), QString("Semicolon"));
@@ -480,13 +480,19 @@ void ImportTest::textImportDetectsAndPreviews() {
 
     // The preview: names as headers, missing cells as the text they receive.
     QCOMPARE(previewRow(&dialog, -1), QStringList({"group", "weight", "note"}));
-    QCOMPARE(previewRow(&dialog, 0), QStringList({"ctrl", "4,17", "-99"}));
+    QCOMPARE(previewRow(&dialog, 0), QStringList({"ctrl", "4.17", "-99"}));
     QCOMPARE(previewRow(&dialog, 1), QStringList({"trt1", "-99", "x"}));
-    QCOMPARE(previewRow(&dialog, 2), QStringList({"trt2", "5,5", "."}));
+    QCOMPARE(previewRow(&dialog, 2), QStringList({"trt2", "5.5", "."}));
 
-    // ... following every choice.
+    // ... following every choice; numbers with the program's decimal mark, and one column
+    // per group as group and value.
     find<QLineEdit>(&dialog, "nacodes")->setText("NA .");
-    QCOMPARE(previewRow(&dialog, 2), QStringList({"trt2", "5,5", "-99"}));
+    QCOMPARE(previewRow(&dialog, 2), QStringList({"trt2", "5.5", "-99"}));
+    find<QCheckBox>(&dialog, "wide")->setChecked(true);
+    QCOMPARE(previewRow(&dialog, -1), QStringList({"group", "value"}));
+    QCOMPARE(previewRow(&dialog, 3), QStringList({"weight", "4.17"}));
+    QCOMPARE(previewRow(&dialog, 5), QStringList({"note", "x"}));
+    find<QCheckBox>(&dialog, "wide")->setChecked(false);
     find<QLineEdit>(&dialog, "missingcode")->setText("-1");
     QCOMPARE(previewRow(&dialog, 1), QStringList({"trt1", "-1", "x"}));
     auto* separator = find<QComboBox>(&dialog, "separator");

@@ -2,6 +2,7 @@
 
 #include "app/qtlocale.h"
 #include "core/base/failure.h"
+#include "core/base/numbers.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -137,8 +138,50 @@ ImportPreview::ImportPreview(QWidget* parent) : QWidget(parent) {
     layout->addWidget(status_);
 }
 
-void ImportPreview::showRows(const std::vector<std::vector<std::string>>& rows,
-                             const ImportOptions& options) {
+namespace {
+
+// The rows of a preview as the reader gives them: a number written with another decimal mark
+// than the program's gets the program's, and one column per group becomes the two variables
+// group and value, column after column, missing cells left out.
+std::vector<std::vector<std::string>> rowsAsRead(std::vector<std::vector<std::string>> rows,
+                                                 const ImportOptions& options,
+                                                 char programDecimal) {
+    const char fileDecimal = options.decimal.value_or(programDecimal);
+    if (fileDecimal != programDecimal) {
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            for (std::string& text : rows[r]) {
+                if (!missingText(text, options) && parseReal(text, fileDecimal)) {
+                    std::replace(text.begin(), text.end(), fileDecimal, programDecimal);
+                }
+            }
+        }
+    }
+    if (!options.wide || rows.empty()) {
+        return rows;
+    }
+    std::vector<std::vector<std::string>> long_{{"group", "value"}};
+    for (std::size_t c = 0; c < rows[0].size(); ++c) {
+        std::string name = rows[0][c];
+        if (name.find_first_not_of(' ') == std::string::npos) {
+            name = "var" + std::to_string(c + 1);
+        }
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            if (c < rows[r].size() && !missingText(rows[r][c], options)) {
+                long_.push_back({name, rows[r][c]});
+            }
+        }
+    }
+    if (long_.size() > static_cast<std::size_t>(ImportPreview::rows)) {
+        long_.resize(ImportPreview::rows);
+    }
+    return long_;
+}
+
+} // namespace
+
+void ImportPreview::showRows(std::vector<std::vector<std::string>> rows,
+                             const ImportOptions& options, char programDecimal) {
+    rows = rowsAsRead(std::move(rows), options, programDecimal);
     table_->clear();
     if (rows.empty()) {
         table_->setRowCount(0);

@@ -58,7 +58,10 @@ class ImportPreview final : public QWidget {
 public:
     explicit ImportPreview(QWidget* parent = nullptr);
 
-    void showRows(const std::vector<std::vector<std::string>>& rows, const ImportOptions& options);
+    // `rows` as split from the file; they are shown as the reader will give them, numbers with
+    // the program's decimal mark and one column per group turned into group and value.
+    void showRows(std::vector<std::vector<std::string>> rows, const ImportOptions& options,
+                  char programDecimal);
     void showFailure(const QString& message);
 
     static constexpr int rows = 20; // the names and 19 cases

@@ -36,8 +36,10 @@ const char* const encodings[] = {"UTF-8",        "UTF-16LE",   "UTF-16BE",   "UT
 
 } // namespace
 
-TextImportDialog::TextImportDialog(std::string head, const QString& source, QWidget* parent)
-    : QDialog(parent), head_(std::move(head)), pasted_(source.isEmpty()) {
+TextImportDialog::TextImportDialog(std::string head, const QString& source, char programDecimal,
+                                   QWidget* parent)
+    : QDialog(parent), head_(std::move(head)), pasted_(source.isEmpty()),
+      programDecimal_(programDecimal) {
     setObjectName("textimportdialog");
     setWindowTitle(pasted_ ? "Paste data" : "Import delimited text");
     setModal(true);
@@ -180,7 +182,8 @@ void TextImportDialog::refreshPreview() {
         return;
     }
     try {
-        preview_->showRows(previewDelimited(head_, chosen, ImportPreview::rows), chosen);
+        preview_->showRows(previewDelimited(head_, chosen, ImportPreview::rows), chosen,
+                           programDecimal_);
     } catch (...) {
         preview_->showFailure(qText(caughtFailure().message()));
     }

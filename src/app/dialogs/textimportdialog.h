@@ -23,7 +23,9 @@ class TextImportDialog final : public QDialog {
 public:
     // `head`: the first bytes of the file `source` (see fileHead), or, with an empty source,
     // the text pasted.
-    TextImportDialog(std::string head, const QString& source, QWidget* parent = nullptr);
+    // `programDecimal`: the program's decimal mark, which the preview shows numbers with.
+    TextImportDialog(std::string head, const QString& source, char programDecimal,
+                     QWidget* parent = nullptr);
 
     // The options as chosen, every part of the format set (the separator '\0' where "Other"
     // is left empty: none, each line one field).
@@ -41,6 +43,7 @@ private:
     QComboBox* separatorChoice_;
     QLineEdit* otherSeparatorEdit_;
     QComboBox* decimalChoice_;
+    char programDecimal_;
     QComboBox* encodingChoice_ = nullptr;
     ImportChoices* choices_;
     ImportPreview* preview_;

@@ -101,7 +101,7 @@ void WorkbookImportDialog::chooseSheet() {
 void WorkbookImportDialog::refreshPreview() {
     const ImportOptions chosen = options();
     try {
-        preview_->showRows(book_->preview(chosen, ImportPreview::rows), chosen);
+        preview_->showRows(book_->preview(chosen, ImportPreview::rows), chosen, decimal_);
     } catch (...) {
         preview_->showFailure(qText(caughtFailure().message()));
     }
