@@ -384,6 +384,26 @@ struct Chunk {
     std::size_t fields = 0;      // the fields of a record with a wrong number of them
 };
 
+// A plain decimal: an optional sign, digits and one decimal mark, at least one digit and not
+// so many that the value could leave the range of a double. Every such text reads as a number
+// (parseReal), and most numbers in files have this shape, so the general parser is spared.
+bool plainDecimal(std::string_view text, char mark) {
+    std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    std::size_t digits = 0;
+    bool marked = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == mark && !marked) {
+            marked = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && digits < 300 && marked;
+}
+
 // How a field becomes a cell.
 struct CellRules {
     const ImportedTable* table; // for what counts as missing
@@ -417,7 +437,7 @@ void readChunk(char* text, std::size_t from, std::size_t to, char separator,
         }
         if (convert) {
             if (void* mark = std::memchr(p, rules.fileDecimal, length)) {
-                if (parseReal(field, rules.fileDecimal)) {
+                if (plainDecimal(field, rules.fileDecimal) || parseReal(field, rules.fileDecimal)) {
                     *static_cast<char*>(mark) = rules.decimal;
                 }
             }
