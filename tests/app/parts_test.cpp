@@ -329,11 +329,11 @@ void PartsTest::helpWindowHasItsPages() {
     for (int p = 0; p < pages->count(); ++p) {
         captions << pages->tabText(p);
     }
-    QCOMPARE(
-        captions,
-        QStringList({"General Information", "Practice", "Manual Input", "Read Text file",
-                     "Read Excel file", "Grouping  and Test variables", "Define Selection",
-                     "Missing Values", "Save to Text file", "Save to Excel file", "References"}));
+    QCOMPARE(captions,
+             QStringList({"General Information", "Practice", "Manual Input", "Read Text file",
+                          "Read Excel file", "Grouping  and Test variables", "Define Selection",
+                          "Missing Values", "Save to Text file", "Save to Excel file", "References",
+                          "Open other files"}));
     QCOMPARE(pages->currentIndex(), 9);
     QStringList inner;
     for (int p = 0; p < practice->count(); ++p) {

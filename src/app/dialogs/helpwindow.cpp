@@ -33,6 +33,7 @@ constexpr Topic topics[] = {
     {"Save to Text file", "help/savetext.html"},
     {"Save to Excel file", "help/savesheet.html"},
     {"References", "help/references.html"},
+    {"Open other files", "help/openfiles.html"},
 };
 constexpr int practicePage = 1;
 
