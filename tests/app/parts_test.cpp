@@ -344,7 +344,7 @@ void PartsTest::helpWindowHasItsPages() {
 
     // Every text is there, rendered: its words, none of its markup.
     const QList<QTextBrowser*> texts = help.findChildren<QTextBrowser*>();
-    QCOMPARE(texts.size(), 11 + 5);
+    QCOMPARE(texts.size(), 12 + 5);
     for (QTextBrowser* text : texts) {
         const QString plain = text->toPlainText();
         QVERIFY(plain.size() > 300);

@@ -760,7 +760,7 @@ void WindowTest::manyGroupsAreWarnedAbout() {
     const QString warning = "WARNING: You have more then 250 groups. You can do a test but your "
                             "computer will crash when you attempt to save the results to Excel "
                             "[Help]";
-    QCOMPARE(shown(), QStringList({warning, "help: Save to Excel file / counts (11)", warning}));
+    QCOMPARE(shown(), QStringList({warning, "help: Save to Excel file / counts (12)", warning}));
 
     // Saving 251 groups to a spreadsheet is refused before its dialog.
     action("SavetoExcel1")->trigger();
@@ -947,7 +947,7 @@ void WindowTest::helpWindowPages() {
     });
     help->trigger();
     help->trigger();
-    const QString general = "help: General Information / counts (11)";
+    const QString general = "help: General Information / counts (12)";
     QCOMPARE(shown(), QStringList({general, general}));
 
     // "Help" of a warning opens its page over the warning, which is still there afterwards.
@@ -956,10 +956,10 @@ void WindowTest::helpWindowPages() {
     pick("groupchoice", "weight");
     const QString discrete = "WARNING: group variable must be discrete [Help]";
     QCOMPARE(shown(),
-             QStringList({discrete, "help: Grouping  and Test variables / counts (11)", discrete}));
+             QStringList({discrete, "help: Grouping  and Test variables / counts (12)", discrete}));
     watcher_->then([](QWidget* w) { press(w, "warninghelp"); });
     child<QPushButton>("addselect")->click();
-    QCOMPARE(shown().value(1), QString("help: Define Selection / counts (11)"));
+    QCOMPARE(shown().value(1), QString("help: Define Selection / counts (12)"));
 
     // Disclaimer, about box, and a warning without a help page whose caption is upper-cased.
     action("Disclaimer1")->trigger();
