@@ -16,8 +16,12 @@ namespace kw {
 // included), texts unchanged, empty cells as missing; dates as 2024-03-15 (with 13:45:30
 // when they hold a time), times of day as 13:45:30, booleans as TRUE and FALSE, percentages
 // and currencies as their numbers. Formulas are not calculated: their cached results count.
-// Reading can be cancelled between the cells orcus reads, not while it unpacks a part of the
-// file (a second or so for a sheet of a million rows) nor while it finishes the document.
+// Every part of the file orcus reads is checked before (core/io/workbookparts.h): against the
+// checksum its zip archive keeps, and its XML with expat, for orcus 0.17 ends the program on
+// some malformed XML; a damaged part is refused, naming it (and the line for XML). Reading
+// can be cancelled while the parts are checked and between the cells orcus reads, not while
+// orcus unpacks a part (a second or so for a sheet of a million rows) nor while it finishes
+// the document.
 class Workbook {
 public:
     // Reads the file (its kind found from its bytes). Throws kw::Failure for a file that is
