@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/base/limits.h"
 #include "core/base/numbers.h"
+#include "core/io/filebytes.h"
 #include "core/io/importedtable.h"
 
 #include <readstat.h>
@@ -457,31 +458,7 @@ DataTable readStatisticsData(std::string bytes, const std::string& name,
 
 DataTable readStatisticsFile(const std::string& path, const ImportOptions& options, char decimal,
                              Feedback* feedback) {
-    auto ioError = [&](int err) {
-        return Failure(Failure::Reason::fileAccess,
-                       "cannot read the file " + path + ": " + std::strerror(err));
-    };
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw ioError(EISDIR);
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f) {
-        throw ioError(errno);
-    }
-    std::string bytes;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size < (std::uintmax_t{1} << 40)) {
-        bytes.reserve(static_cast<std::size_t>(size));
-    }
-    char buffer[1 << 16];
-    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0;) {
-        bytes.append(buffer, n);
-    }
-    if (std::ferror(f.get())) {
-        throw ioError(errno);
-    }
-    f.reset();
+    std::string bytes = readFileBytes(path);
     return readStatisticsData(std::move(bytes), path, options, decimal, feedback);
 }
 

@@ -3,6 +3,7 @@
 #include "core/base/failure.h"
 #include "core/base/feedback.h"
 #include "core/base/parallel.h"
+#include "core/io/filebytes.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -39,10 +40,6 @@ Line nextLine(const std::string& s, std::size_t pos, std::size_t end) {
         }
     }
     return line;
-}
-
-std::string ioError(const std::string& path, int err) {
-    return "cannot read the file " + path + ": " + std::strerror(err);
 }
 
 } // namespace
@@ -209,36 +206,9 @@ DataTable readTextData(std::string bytes, Feedback* feedback) {
 }
 
 DataTable readTextFile(const std::string& path, Feedback* feedback) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw Failure(Failure::Reason::fileAccess, ioError(path, EISDIR));
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f) {
-        throw Failure(Failure::Reason::fileAccess, ioError(path, errno));
-    }
     StageTimers stages(feedback);
     stages.next("  read bytes");
-    std::string bytes;
-    std::uintmax_t expected = 0;
-    if (std::filesystem::is_regular_file(path, ec)) {
-        expected = std::filesystem::file_size(path, ec);
-        if (ec) {
-            expected = 0;
-        }
-    }
-    // Straight into the buffer when the size is known; a file that grows meanwhile, or one
-    // of unknown size, is read on in steps.
-    bytes.resize(static_cast<std::size_t>(expected));
-    std::size_t have = expected > 0 ? std::fread(bytes.data(), 1, bytes.size(), f.get()) : 0;
-    bytes.resize(have);
-    char buffer[1 << 16];
-    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0;) {
-        bytes.append(buffer, n);
-    }
-    if (std::ferror(f.get())) {
-        throw Failure(Failure::Reason::fileAccess, ioError(path, errno));
-    }
+    std::string bytes = readFileBytes(path);
     stages.next("  split values");
     return readTextData(std::move(bytes), feedback);
 }

@@ -5,6 +5,7 @@
 #include "core/base/numbers.h"
 #include "core/io/cellblock.h"
 #include "core/io/datetimetext.h"
+#include "core/io/filebytes.h"
 #include "core/io/importedtable.h"
 #include "core/io/inlinestrings.h"
 #include "core/io/numberformats.h"
@@ -289,31 +290,7 @@ Workbook& Workbook::operator=(Workbook&&) noexcept = default;
 Workbook::~Workbook() = default;
 
 Workbook Workbook::load(const std::string& path, Feedback* feedback) {
-    auto ioError = [&](int err) {
-        return Failure(Failure::Reason::fileAccess,
-                       "cannot read the file " + path + ": " + std::strerror(err));
-    };
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw ioError(EISDIR);
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f) {
-        throw ioError(errno);
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size < (std::uintmax_t{1} << 40)) {
-        bytes.reserve(static_cast<std::size_t>(size));
-    }
-    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0;) {
-        bytes.append(buffer, n);
-    }
-    if (std::ferror(f.get())) {
-        throw ioError(errno);
-    }
-    f.reset();
+    std::string bytes = readFileBytes(path);
     return read(std::move(bytes), "the file " + path, feedback);
 }
 
