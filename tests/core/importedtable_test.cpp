@@ -2,6 +2,8 @@
 
 #include "core/base/failure.h"
 
+#include "support/tablechecks.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -9,14 +11,7 @@ namespace {
 using kw::ImportedTable;
 using kw::ImportOptions;
 
-// The cells of one column as texts.
-std::vector<std::string> texts(const kw::DataTable& t, int col) {
-    std::vector<std::string> out;
-    for (int row = 1; row <= t.caseCount(); ++row) {
-        out.emplace_back(t.value(col, row));
-    }
-    return out;
-}
+using kw::test::column;
 
 TEST(ImportedTable, EmptyBlankAndDeclaredCellsBecomeTheMissingCode) {
     ImportOptions options;
@@ -29,7 +24,7 @@ TEST(ImportedTable, EmptyBlankAndDeclaredCellsBecomeTheMissingCode) {
     }
     const kw::DataTable table = t.finish({"x"}, std::move(columns));
     // Codes match whole cells, letter case and blanks counting.
-    EXPECT_EQ(texts(table, 1),
+    EXPECT_EQ(column(table, 1),
               (std::vector<std::string>{"1.5", "-1", "-1", "-1", "-1", "na", " NA", "-99"}));
 }
 
@@ -48,9 +43,9 @@ TEST(ImportedTable, WideColumnsBecomeGroupAndValueInColumnOrder) {
     // An unnamed column is named after its place, and that name is its group.
     const kw::DataTable table = t.finish({"ctrl", "dose a", ""}, std::move(columns));
     EXPECT_EQ(table.names(), (std::vector<std::string>{"group", "value"}));
-    EXPECT_EQ(texts(table, 1),
+    EXPECT_EQ(column(table, 1),
               (std::vector<std::string>{"ctrl", "ctrl", "dose a", "dose a", "var3"}));
-    EXPECT_EQ(texts(table, 2), (std::vector<std::string>{"1", "2", "5", "6", "7"}));
+    EXPECT_EQ(column(table, 2), (std::vector<std::string>{"1", "2", "5", "6", "7"}));
 }
 
 TEST(ImportedTable, RefusesTablesWithoutCases) {

@@ -3,6 +3,8 @@
 #include "core/base/failure.h"
 #include "core/io/textreader.h"
 
+#include "support/tablechecks.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -15,34 +17,11 @@ using kw::Failure;
 using kw::ImportOptions;
 using kw::readStatisticsFile;
 
+using kw::test::column;
+using kw::test::expectSameTable;
+using kw::test::failure;
+
 const std::string dir = std::string(KW_IMPORT_DATA_DIR) + "/statistics/";
-
-std::vector<std::string> column(const kw::DataTable& t, int col) {
-    std::vector<std::string> out;
-    for (int row = 1; row <= t.caseCount(); ++row) {
-        out.emplace_back(t.value(col, row));
-    }
-    return out;
-}
-
-// The text files beside the data files hold the same data in the program's own format.
-void expectSameTable(const kw::DataTable& read, const std::string& textFile) {
-    const kw::DataTable expected = kw::readTextFile(dir + textFile);
-    ASSERT_EQ(read.names(), expected.names());
-    ASSERT_EQ(read.caseCount(), expected.caseCount());
-    for (int c = 1; c <= read.variableCount(); ++c) {
-        EXPECT_EQ(column(read, c), column(expected, c)) << read.name(c);
-    }
-}
-
-std::string failure(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const Failure& f) {
-        return f.message();
-    }
-    return "(no failure)";
-}
 
 std::string fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -56,10 +35,10 @@ TEST(StatisticsFile, LabelsNumbersAndEveryKindOfMissingValue) {
     // Stata's .a and .b), system-missing values and an empty string: the same in each format.
     for (const char* file : {"groups.sav", "groups.zsav", "groups.dta"}) {
         SCOPED_TRACE(file);
-        expectSameTable(readStatisticsFile(dir + file, {}, '.'), "groups.txt");
+        expectSameTable(readStatisticsFile(dir + file, {}, '.'), dir + "groups.txt");
     }
     // Portable files keep their names in capitals.
-    expectSameTable(readStatisticsFile(dir + "groups.por", {}, '.'), "groups-por.txt");
+    expectSameTable(readStatisticsFile(dir + "groups.por", {}, '.'), dir + "groups-por.txt");
 }
 
 TEST(StatisticsFile, StringLabelsTextsBeyondAsciiAndLabelledMissingValues) {
@@ -98,10 +77,10 @@ TEST(StatisticsFile, LargerFilesAndBytesNamedByTheirExtension) {
     EXPECT_EQ(column(many, 2).back(), "1000");
     // A portable file shows its kind by its extension only.
     expectSameTable(kw::readStatisticsData(fileBytes(dir + "groups.por"), "x.por", {}, '.'),
-                    "groups-por.txt");
+                    dir + "groups-por.txt");
     // The content tells the other kinds, whatever the name says.
     expectSameTable(kw::readStatisticsData(fileBytes(dir + "groups.sav"), "x.dta", {}, '.'),
-                    "groups.txt");
+                    dir + "groups.txt");
 }
 
 TEST(StatisticsFile, DamagedFilesAreRefusedNamingTheRowWhereThereIsOne) {

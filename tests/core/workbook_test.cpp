@@ -5,6 +5,8 @@
 #include "core/io/xmlcheck.h"
 #include "core/io/ziparchive.h"
 
+#include "support/tablechecks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,37 +22,13 @@ using kw::Failure;
 using kw::ImportOptions;
 using kw::Workbook;
 
+using kw::test::column;
+using kw::test::expectSameTable;
+using kw::test::failure;
+
 const std::string dir = std::string(KW_IMPORT_DATA_DIR) + "/workbook/";
 // Inputs the fuzzer found are kept in its seed corpus.
 const std::string corpus = std::string(KW_IMPORT_DATA_DIR) + "/../../../fuzz/corpus/fuzz_workbook/";
-
-std::vector<std::string> column(const kw::DataTable& t, int col) {
-    std::vector<std::string> out;
-    for (int row = 1; row <= t.caseCount(); ++row) {
-        out.emplace_back(t.value(col, row));
-    }
-    return out;
-}
-
-// The same names and cells; the text files beside the workbooks hold their data in the
-// program's own format, so that both ways of reading give the same table.
-void expectSameTable(const kw::DataTable& read, const std::string& textFile) {
-    const kw::DataTable expected = kw::readTextFile(dir + textFile);
-    ASSERT_EQ(read.names(), expected.names());
-    ASSERT_EQ(read.caseCount(), expected.caseCount());
-    for (int c = 1; c <= read.variableCount(); ++c) {
-        EXPECT_EQ(column(read, c), column(expected, c)) << read.name(c);
-    }
-}
-
-std::string failure(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const Failure& f) {
-        return f.message();
-    }
-    return "(no failure)";
-}
 
 ImportOptions on(const std::string& sheet, const std::string& range = {}) {
     ImportOptions o;
@@ -80,9 +58,9 @@ TEST_P(EachFormat, CellsReadAsTheLinkShowsThem) {
     const Workbook book = this->book("books");
     EXPECT_EQ(book.sheetNames(), (std::vector<std::string>{"Data", "Other", "Errors"}));
     EXPECT_EQ(book.usedRange("Data"), "A1:F8");
-    expectSameTable(book.table({}, '.'), "books-data.txt");
+    expectSameTable(book.table({}, '.'), dir + "books-data.txt");
     expectSameTable(readWorkbookFile(dir + "books." + GetParam(), on("Data"), '.'),
-                    "books-data.txt");
+                    dir + "books-data.txt");
 }
 
 TEST_P(EachFormat, OtherSheetsByNameTimesPercentagesAndTextResults) {
@@ -103,7 +81,7 @@ TEST_P(EachFormat, RangesPickABlockAnywhere) {
     const Workbook book = this->book("offset");
     EXPECT_EQ(book.usedRange("Trial"), "A1:E8");
     for (const char* range : {"C3:E8", "$c$3:$e$8", "E8:C3", " C3 : E8 "}) {
-        expectSameTable(book.table(on("", range), '.'), "offset.txt");
+        expectSameTable(book.table(on("", range), '.'), dir + "offset.txt");
     }
     // A block past the used cells reads them as missing.
     const kw::DataTable tall = book.table(on("Trial", "D3:D10"), '.');
@@ -184,7 +162,7 @@ TEST_P(EachFormat, RepeatedRowsMergedCellsBlanksTimesAndCurrencies) {
 }
 
 TEST(Workbook, RWritesBooleansDatesAndMissingValuesItsOwnWay) {
-    expectSameTable(kw::readWorkbookFile(dir + "openxlsx.xlsx", {}, '.'), "openxlsx.txt");
+    expectSameTable(kw::readWorkbookFile(dir + "openxlsx.xlsx", {}, '.'), dir + "openxlsx.txt");
 }
 
 TEST(Workbook, InlineStringsOfStreamingWritersAreRead) {
@@ -213,7 +191,7 @@ TEST(Workbook, FilesThatAreNoWorkbooksAreRefusedSayingWhy) {
     EXPECT_EQ(failure([&] { Workbook::fromBytes(""); }),
               "the file is not an .xlsx or .ods workbook: it is not a zip archive");
     // The kind comes from the content, not the name.
-    expectSameTable(Workbook::load(d + "ods-named.xlsx").table({}, '.'), "books-data.txt");
+    expectSameTable(Workbook::load(d + "ods-named.xlsx").table({}, '.'), dir + "books-data.txt");
 
     try {
         Workbook::load(d + "no-such-file.xlsx");
@@ -392,7 +370,7 @@ TEST(Workbook, LargePartsAreCheckedInTwoHalvesAtOnceWithTheMessagesOfAWholeCheck
     replace(sheet, "<sheetData>", "<sheetData>" + padding(50000));
     replace(sheet, "</sheetData>", padding(50000) + "</sheetData>");
     ASSERT_GT(sheet.size(), std::size_t{16} << 20);
-    expectSameTable(Workbook::fromBytes(kw::storedZip(p)).table({}, '.'), "books-data.txt");
+    expectSameTable(Workbook::fromBytes(kw::storedZip(p)).table({}, '.'), dir + "books-data.txt");
 
     // A tag that does not match (expat points at its name), from the start to the end: in the
     // first half, near the place the halves meet, in the second half.
@@ -475,7 +453,7 @@ TEST(Workbook, ThePartsCheckedAreThoseOrcusReads) {
         }
     }
     replace(part(p, "xl/_rels/workbook.xml.rels"), "worksheets/sheet1.xml", "worksheets/data.bin");
-    expectSameTable(Workbook::fromBytes(kw::storedZip(p)).table({}, '.'), "books-data.txt");
+    expectSameTable(Workbook::fromBytes(kw::storedZip(p)).table({}, '.'), dir + "books-data.txt");
     replace(part(p, "xl/worksheets/data.bin"), "</row>", "</rox>");
     EXPECT_NE(readFailure(p).find("its part 'xl/worksheets/data.bin' is not well-formed XML"),
               std::string::npos);
@@ -487,7 +465,7 @@ TEST(Workbook, ThePartsCheckedAreThoseOrcusReads) {
     p.emplace_back("xl/media/image1.png", "\x89PNG\r\n\x1a\n");
     std::string bytes = kw::storedZip(p);
     bytes[bytes.rfind("PNG")] = 'p';
-    expectSameTable(Workbook::fromBytes(bytes).table({}, '.'), "books-data.txt");
+    expectSameTable(Workbook::fromBytes(bytes).table({}, '.'), dir + "books-data.txt");
 }
 
 TEST(Workbook, RewrittenPartsStayWellFormedXml) {
