@@ -319,8 +319,8 @@ TEST(Workbook, DamagedPartsAreRefusedBeforeOrcusReadsThem) {
     // A deflated part that unpacks to another size than its directory gives, and one packed
     // in a way the reader does not know.
     const std::string inline_ = fileBytes(dir + "inline.xlsx");
-    const kw::ZipEntry* sheet =
-        kw::findZipEntry(kw::zipEntries(inline_).value(), "xl/worksheets/sheet1.xml");
+    const std::vector<kw::ZipEntry> inlineEntries = kw::zipEntries(inline_).value();
+    const kw::ZipEntry* sheet = kw::findZipEntry(inlineEntries, "xl/worksheets/sheet1.xml");
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->method, 8);
     bytes = inline_;
