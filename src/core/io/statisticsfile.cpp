@@ -140,11 +140,19 @@ struct Gathered {
     std::size_t budget = 0;
     std::size_t values = 0;
     bool tooMany = false;
+    // The longest a label set's name may be (0: any length). A Stata file keeps these names
+    // in fields of a fixed length, and libreadstat hands them over without an end where the
+    // file gives none.
+    std::size_t labelSetLength = 0;
 };
 
 int onMetadata(readstat_metadata_t* metadata, void* context) {
     auto* g = static_cast<Gathered*>(context);
     g->rows = readstat_get_row_count(metadata);
+    if (g->labelSetLength != 0) {
+        const int version = readstat_get_file_format_version(metadata);
+        g->labelSetLength = version < 110 ? 9 : version < 118 ? 33 : 129;
+    }
     return READSTAT_HANDLER_OK;
 }
 
@@ -156,7 +164,11 @@ int onVariable(int index, readstat_variable_t* variable, const char* labelSet, v
     Variable v;
     const char* name = readstat_variable_get_name(variable);
     v.name = name != nullptr ? name : "";
-    v.labelSet = labelSet != nullptr ? labelSet : "";
+    if (labelSet != nullptr) {
+        v.labelSet = g->labelSetLength == 0
+                         ? std::string(labelSet)
+                         : std::string(labelSet, strnlen(labelSet, g->labelSetLength));
+    }
     v.text = readstat_variable_get_type_class(variable) == READSTAT_TYPE_CLASS_STRING;
     // A declared row count reserves the columns, up to a bound: a damaged header may declare
     // any number.
@@ -319,6 +331,9 @@ DataTable readStatisticsData(std::string bytes, const std::string& name,
     Gathered g;
     g.feedback = feedback;
     g.table = &table;
+    if (*kind == Kind::dta) {
+        g.labelSetLength = 9; // the shortest, until the header tells the version
+    }
     g.budget = static_cast<std::size_t>(
         std::min<std::uint64_t>(maxTypedCells, (std::uint64_t{16} << 20) + 512 * bytes.size()));
     Source source{&bytes, 0};
