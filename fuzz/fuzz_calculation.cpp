@@ -24,12 +24,12 @@
 #include "core/base/failure.h"
 #include "core/base/feedback.h"
 #include "core/io/textreader.h"
+#include "core/results/detailsreport.h"
 #include "core/results/grid.h"
 #include "core/session/session.h"
-#include "core/results/detailsreport.h"
 #include "core/sheet/sheetblocks.h"
-#include "core/stats/details.h"
 #include "core/stats/analysis.h"
+#include "core/stats/details.h"
 #include "fuzzcheck.h"
 #include "support/sessionsteps.h"
 
@@ -138,8 +138,8 @@ void inspectDetails(const kw::Session& s, const kw::TestValues& v) {
     for (const kw::GroupDescription& g : d.descriptives) {
         // In order, but for the rounding of the interpolation.
         const double slack = 1e-12 * (std::fabs(g.min) + std::fabs(g.max) + 1e-300);
-        FUZZ_CHECK(g.min <= g.q1 + slack && g.q1 <= g.median + slack &&
-                   g.median <= g.q3 + slack && g.q3 <= g.max + slack);
+        FUZZ_CHECK(g.min <= g.q1 + slack && g.q1 <= g.median + slack && g.median <= g.q3 + slack &&
+                   g.q3 <= g.max + slack);
     }
     FUZZ_CHECK(d.effectSizes.epsilonSquared >= 0);
     FUZZ_CHECK(!kw::apaLine(d).empty());
