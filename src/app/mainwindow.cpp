@@ -63,7 +63,7 @@ constexpr int detailsIndex = static_cast<int>(Page::counts) + 1;
 
 MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     : QMainWindow(parent), session_(userLocale()), linkFactory_(std::move(links)) {
-    setObjectName("Tmainform");
+    setObjectName("mainWindow");
     setWindowTitle(kw::windowTitle);
     setWindowIcon(QIcon(programIcon(64)));
 

@@ -43,7 +43,7 @@ class SelectionPanel;
 // only when all of it was read, so that a file refused leaves the data as they were.
 //
 // The controls keep the object names of the program's first version ("groupchoice",
-// "calculate", "Tmainform", "Treadexcelform", "OKbut" ...): the window tests and
+// "calculate", "OKbut" ...; the windows and dialogs are named in camelCase): the window tests and
 // accessibility tools find them by these names.
 class MainWindow final : public QMainWindow {
     Q_OBJECT

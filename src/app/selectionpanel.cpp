@@ -154,10 +154,10 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
 
     // Top row: the two variables, alpha, and "calculate" at the right end.
     auto* top = new QHBoxLayout;
-    top->addWidget(caption("grouping variable:", this, "Label1"));
+    top->addWidget(caption("grouping variable:", this, "groupCaption"));
     top->addWidget(groupChoice_);
     top->addItem(gap());
-    top->addWidget(caption("test variable:", this, "Label2"));
+    top->addWidget(caption("test variable:", this, "testCaption"));
     top->addWidget(testChoice_);
     top->addItem(gap());
     top->addWidget(caption("alpha:", this));
@@ -170,14 +170,16 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
     auto* middle = new QHBoxLayout;
     middle->addWidget(groupMode);
     middle->addItem(gap());
-    middle->addWidget(caption("missing values: ", this, "Label13"));
+    middle->addWidget(caption("missing values: ", this, "missingCaption"));
     middle->addWidget(missingCodeEdit_, 1);
     middle->addStretch();
     auto* condition = new QGridLayout;
     condition->setVerticalSpacing(2);
-    condition->addWidget(caption("include cases if:", this, "Label9"), 1, 0);
+    condition->addWidget(caption("include cases if:", this, "conditionCaption"), 1, 0);
     const std::pair<const char*, const char*> columns[3] = {
-        {"Label10", "variable:"}, {"Label11", "operator:"}, {"Label12", "value:"}};
+        {"conditionVariableCaption", "variable:"},
+        {"conditionOperatorCaption", "operator:"},
+        {"conditionValueCaption", "value:"}};
     QComboBox* choosers[3] = {selectionChoice_, operatorChoice_, valueChoice_};
     for (int i = 0; i < 3; ++i) {
         condition->addWidget(caption(columns[i].second, this, columns[i].first), 0, i + 1,
@@ -201,7 +203,7 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
 
     // At the right: the conditions under their heading.
     auto* right = new QVBoxLayout;
-    right->addWidget(caption("include cases if:", this, "Label14", 12));
+    right->addWidget(caption("include cases if:", this, "conditionListCaption", 12));
     right->addWidget(conditionList_, 1);
     auto* lower = new QHBoxLayout;
     lower->addLayout(left, 3);

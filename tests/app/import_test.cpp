@@ -154,7 +154,7 @@ private:
             return (w->objectName() == "failuremessage" ? "failure: " : w->objectName() + ": ") +
                    box->text();
         }
-        if (w->objectName() == "Twarningdialog") {
+        if (w->objectName() == "warningDialog") {
             return w->windowTitle() + ": " +
                    w->findChild<QPlainTextEdit*>("message")->toPlainText();
         }

@@ -175,7 +175,7 @@ private:
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             return (name == "failuremessage" ? "failure: " : name + ": ") + box->text();
         }
-        if (name == "Twarningdialog") {
+        if (name == "warningDialog") {
             const bool help = w->findChild<QAbstractButton*>("warninghelp")->isVisible();
             return w->windowTitle() + ": " +
                    w->findChild<QPlainTextEdit*>("message")->toPlainText() +
@@ -775,7 +775,7 @@ void WindowTest::manualInputAndSave() {
 
     // Cancelled: nothing changes, "Save manual Input to text" stays hidden.
     manual->trigger();
-    QCOMPARE(shown(), QStringList{"Tmanual_in_dialog: manual input of data / 2 / ntotvalin"});
+    QCOMPARE(shown(), QStringList{"manualInputDialog: manual input of data / 2 / ntotvalin"});
     QCOMPARE(names(), QStringList({"group", "weight"}));
     QVERIFY(!action("SaveInput1")->isVisible());
 
@@ -1175,7 +1175,7 @@ void WindowTest::readFromSpreadsheet() {
     });
     action("ReadExcel1")->trigger();
     work()->waitForFinished();
-    QCOMPARE(shown(), QStringList{"Treadexcelform: Read values from Excel /  / startcolin"});
+    QCOMPARE(shown(), QStringList{"readSheetDialog: Read values from Excel /  / startcolin"});
     QCOMPARE(listed, QStringList({"first.ods,data.ods [data.ods]", "Sheet1,Plants [Sheet1]", "-99",
                                   "B 5", "stoprowin", "missvalin"}));
 
@@ -1238,7 +1238,7 @@ void WindowTest::spreadsheetNotRunning() {
     // The dialog shows the failure once and stays open with empty lists; "OK" fails again,
     // after the missing-value text was taken.
     int listed = -1;
-    watcher_->then("Treadexcelform", [&listed](QWidget* d) {
+    watcher_->then("readSheetDialog", [&listed](QWidget* d) {
         QTest::qWait(30);
         listed = d->findChild<QComboBox*>("booksbox")->count() +
                  d->findChild<QComboBox*>("sheetbox")->count();
@@ -1263,7 +1263,7 @@ void WindowTest::spreadsheetNotRunning() {
     pick("groupchoice", "group");
     pick("testchoice", "weight");
     calculate();
-    watcher_->then("Tsaveexcelform", [](QWidget* d) {
+    watcher_->then("saveSheetDialog", [](QWidget* d) {
         QTest::qWait(30);
         type(d, "colout", "A");
         type(d, "rowout", "1");
@@ -1380,7 +1380,7 @@ void WindowTest::saveResultsToSpreadsheet() {
     });
     action("SavetoExcel1")->trigger();
     work()->waitForFinished();
-    QCOMPARE(shown(), QStringList{"Tsaveexcelform: Save corrected values to Excel /  / colout"});
+    QCOMPARE(shown(), QStringList{"saveSheetDialog: Save corrected values to Excel /  / colout"});
     QCOMPARE(states, QStringList({"books 2 sheets 2 off new sheet on warning hidden",
                                   "books 2 sheets 2 new sheet off warning shown",
                                   "books 0 off sheets 0 off new sheet on locked warning hidden",

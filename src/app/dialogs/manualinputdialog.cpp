@@ -11,7 +11,7 @@
 namespace kw::app {
 
 ManualInputDialog::ManualInputDialog(QWidget* parent) : QDialog(parent, noCloseBox) {
-    setObjectName("Tmanual_in_dialog");
+    setObjectName("manualInputDialog");
     setWindowTitle("manual input of data");
     setModal(true);
     variablesEdit_ = new QLineEdit("2", this);

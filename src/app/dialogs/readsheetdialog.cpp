@@ -25,7 +25,7 @@ constexpr int readSheetHelpPage = 4; // "Read Excel file"
 
 ReadSheetDialog::ReadSheetDialog(SpreadsheetLink* link, LinkFailureDisplay display, QWidget* parent)
     : QDialog(parent, noCloseBox) {
-    setObjectName("Treadexcelform");
+    setObjectName("readSheetDialog");
     setWindowTitle("Read values from Excel");
     setModal(true);
 

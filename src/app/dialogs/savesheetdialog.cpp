@@ -16,7 +16,7 @@ namespace kw::app {
 
 SaveSheetDialog::SaveSheetDialog(SpreadsheetLink* link, LinkFailureDisplay display, QWidget* parent)
     : QDialog(parent, noCloseBox) {
-    setObjectName("Tsaveexcelform");
+    setObjectName("saveSheetDialog");
     setWindowTitle("Save corrected values to Excel");
     setModal(true);
 

@@ -15,7 +15,7 @@ namespace kw::app {
 WarningDialog::WarningDialog(const QString& caption, const QString& message, int helpPage,
                              QWidget* parent)
     : QDialog(parent, noCloseBox), helpPage_(helpPage) {
-    setObjectName("Twarningdialog");
+    setObjectName("warningDialog");
     setWindowTitle(caption.toUpper());
     setModal(true);
 
