@@ -5,6 +5,7 @@
 #include "core/base/parallel.h"
 #include "core/io/filebytes.h"
 #include "core/io/importedtable.h"
+#include "core/io/lineslices.h"
 #include "core/io/textencoding.h"
 
 #include <algorithm>
@@ -585,16 +586,8 @@ DataTable readDelimitedData(std::string bytes, const ImportOptions& options, cha
     const std::size_t length = end - first;
     const bool quoted = std::memchr(data + first, '"', length) != nullptr;
     const unsigned parts = quoted || length < (1u << 20) ? 1 : workers();
-    std::vector<std::size_t> bound(parts + 1, end);
-    bound[0] = first;
-    for (unsigned p = 1; p < parts; ++p) {
-        std::size_t at = std::max(bound[p - 1], first + length * p / parts);
-        while (at < end && !isLineEnd(data[at])) {
-            ++at;
-        }
-        bound[p] =
-            at >= end ? end : at + 1 + (data[at] == '\r' && at + 1 < end && data[at + 1] == '\n');
-    }
+    const std::vector<std::size_t> bound =
+        lineSlices(std::string_view(data, end), first, end, parts);
     ImportedTable probe(std::make_shared<TextStore>(), options);
     const CellRules rules{&probe, !options.naCodes.empty(), layout.decimal, decimal};
     const double recordBytes = std::max(layout.recordBytes, 2.0 * double(variableCount));

@@ -4,6 +4,7 @@
 #include "core/base/feedback.h"
 #include "core/base/parallel.h"
 #include "core/io/filebytes.h"
+#include "core/io/lineslices.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -139,18 +140,7 @@ DataTable readTextData(std::string bytes, Feedback* feedback) {
     const std::size_t first = header.next;
     const std::size_t length = end > first ? end - first : 0;
     const unsigned parts = length < (1u << 20) ? 1 : workers();
-    std::vector<std::size_t> bound(parts + 1, end);
-    bound[0] = first;
-    for (unsigned p = 1; p < parts; ++p) {
-        std::size_t at = std::max(bound[p - 1], first + length * p / parts);
-        while (at < end && s[at] != '\n' && s[at] != '\r') {
-            ++at;
-        }
-        bound[p] = nextLine(s, at, end).next; // past the line end (CR LF as one)
-        if (at >= end) {
-            bound[p] = end;
-        }
-    }
+    const std::vector<std::size_t> bound = lineSlices(s, first, end, parts);
     std::vector<Chunk> chunks(parts);
     Pacer pacer(feedback, "reading", bound[1] - bound[0]);
     parallelSlices(
