@@ -1,13 +1,14 @@
 // kruskalwallis: the window program. "kruskalwallis FILE" opens FILE at start.
 
+#include "app/dialogs/messagebox.h"
 #include "app/mainwindow.h"
 #include "app/qtlocale.h"
+#include "app/translation.h"
 #include "core/base/failure.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QMessageBox>
 
 namespace {
 
@@ -22,8 +23,7 @@ public:
             return QApplication::notify(receiver, event);
         } catch (...) {
             const kw::Failure failure = kw::caughtFailure();
-            QMessageBox::warning(activeWindow(), "Kruskal-Wallis",
-                                 kw::app::qText(failure.message()));
+            kw::app::showFailure(kw::app::qText(failure.message()), activeWindow());
         }
         return false;
     }
@@ -33,6 +33,8 @@ public:
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
+    // The window's texts in the user's language, where the program has that language.
+    kw::app::installTranslations(app);
     QApplication::setApplicationName("Kruskal-Wallis");
     QCommandLineParser options;
     options.setApplicationDescription("Kruskal-Wallis test with multiple comparison of groups.");

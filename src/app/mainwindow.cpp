@@ -6,6 +6,7 @@
 #include "app/dialogs/helpwindow.h"
 #include "app/dialogs/importparts.h"
 #include "app/dialogs/manualinputdialog.h"
+#include "app/dialogs/messagebox.h"
 #include "app/dialogs/newversiondialog.h"
 #include "app/dialogs/readsheetdialog.h"
 #include "app/dialogs/savesheetdialog.h"
@@ -19,10 +20,13 @@
 #include "app/pages/groupspage.h"
 #include "app/pages/outputpage.h"
 #include "app/pages/resultgridview.h"
+#include "app/panelscrollarea.h"
 #include "app/programicon.h"
 #include "app/qtlocale.h"
 #include "app/selectionpanel.h"
 #include "app/settings.h"
+#include "app/translation.h"
+#include "app/windowplacement.h"
 #include "core/base/version.h"
 #include "core/io/delimitedtext.h"
 #include "core/io/statisticsfile.h"
@@ -45,11 +49,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace kw::app {
@@ -68,36 +74,59 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     setWindowIcon(QIcon(programIcon(64)));
 
     auto* central = new QWidget(this);
-    selectionPanel_ = new SelectionPanel(central);
+    selectionPanel_ = new SelectionPanel;
+    panelScroll_ = new PanelScrollArea(selectionPanel_, central);
+    panelScroll_->setObjectName("panelScroll");
     pages_ = new QTabWidget(central);
     pages_->setObjectName("datapages");
+    pages_->setAccessibleName(tr("pages"));
+    pages_->setAccessibleDescription(
+        tr("The data, the groups, the ranks, the output, the counts and the details"));
     QFont tabs = pages_->tabBar()->font();
-    tabs.setPointSize(12);
+    tabs.setPointSize(std::max(12, tabs.pointSize() + 2));
     tabs.setBold(true);
     tabs.setItalic(true);
     tabs.setUnderline(true);
     pages_->tabBar()->setFont(tabs);
     dataView_ = new DataTableView(session_);
+    dataView_->setAccessibleName(tr("input"));
+    dataView_->setAccessibleDescription(tr("The data: one row per case, one column per variable"));
     groupsPage_ = new GroupsPage;
     rankedGrid_ = new ResultGridView("rankgrid", 1, 1);
+    rankedGrid_->setAccessibleName(tr("ranked"));
+    // Tab leaves a grid for the next control (arrow keys move between its cells): no grid
+    // holds the keyboard's focus.
+    dataView_->setTabKeyNavigation(false);
+    rankedGrid_->setTabKeyNavigation(false);
+    rankedGrid_->setAccessibleDescription(tr("The cases sorted by the test variable, with ranks"));
     outputPage_ = new OutputPage;
     countsPage_ = new CountsPage;
     detailsPage_ = new DetailsPage;
     // In the order of kw::Page, then the details.
-    pages_->addTab(dataView_, "input");
-    pages_->addTab(groupsPage_, "groups");
-    pages_->addTab(rankedGrid_, "ranked");
-    pages_->addTab(outputPage_, "output");
-    pages_->addTab(countsPage_, "counts");
-    pages_->addTab(detailsPage_, "details");
+    pages_->addTab(dataView_, tr("input"));
+    pages_->addTab(groupsPage_, tr("groups"));
+    pages_->addTab(rankedGrid_, tr("ranked"));
+    pages_->addTab(outputPage_, tr("output"));
+    pages_->addTab(countsPage_, tr("counts"));
+    pages_->addTab(detailsPage_, tr("details"));
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(selectionPanel_);
+    layout->addWidget(panelScroll_);
     layout->addWidget(pages_, 1);
     setCentralWidget(central);
     buildMenus();
     workRunner_ = new WorkRunner(this);
     setAcceptDrops(true);
+
+    // Ctrl+PgDown and Ctrl+PgUp turn the pages from anywhere in the window (Ctrl+Tab does
+    // where the focus is on the pages).
+    auto* nextPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    connect(nextPage, &QShortcut::activated, this,
+            [this] { pages_->setCurrentIndex((pages_->currentIndex() + 1) % pages_->count()); });
+    auto* previousPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    connect(previousPage, &QShortcut::activated, this, [this] {
+        pages_->setCurrentIndex((pages_->currentIndex() + pages_->count() - 1) % pages_->count());
+    });
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (workRunner_->running() || index < 0) {
@@ -136,10 +165,28 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     // The significance level in the user's number format.
     selectionPanel_->setAlphaText(qText(session_.alphaText()));
     refreshResults();
-    resize(800, 600);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen();
+}
+
+void MainWindow::placeOnScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
     }
+    if (screen == nullptr) {
+        resize(800, 600);
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    const QSize frame = likelyFrame(fontMetrics().height());
+    // The panel scrolls sideways rather than make the window wider than the screen; the
+    // window as a whole never gets narrower than its layouts allow elsewhere.
+    const int margins = centralWidget()->layout()->contentsMargins().left() +
+                        centralWidget()->layout()->contentsMargins().right();
+    panelScroll_->setNarrowest(available.width() - frame.width() - margins);
+    const WindowPlacement place = placeWindow(QSize(800, 600), minimumSizeHint(), frame, available);
+    resize(place.size);
+    move(place.framePosition);
 }
 
 MainWindow::~MainWindow() {
@@ -159,11 +206,11 @@ void MainWindow::buildMenus() {
         commands_ << action;
         return action;
     };
-    QMenu* file = menuBar()->addMenu("&File");
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->setObjectName("File1");
     // Data files of every kind the program reads, and the files read last.
-    command(file, "&Open...", "OpenData1", &MainWindow::openDataFile, QKeySequence("Ctrl+O"));
-    recentMenu_ = file->addMenu("Open Rec&ent");
+    command(file, tr("&Open..."), "OpenData1", &MainWindow::openDataFile, QKeySequence("Ctrl+O"));
+    recentMenu_ = file->addMenu(tr("Open Rec&ent"));
     recentMenu_->setObjectName("OpenRecent1");
     recentMenu_->setToolTipsVisible(true);
     for (int i = 0; i < maxRecentFiles; ++i) {
@@ -174,42 +221,42 @@ void MainWindow::buildMenus() {
         recentActions_ << recent;
     }
     recentMenu_->addSeparator();
-    clearRecentAction_ = recentMenu_->addAction("&Clear");
+    clearRecentAction_ = recentMenu_->addAction(tr("&Clear"));
     clearRecentAction_->setObjectName("ClearRecent1");
     connect(clearRecentAction_, &QAction::triggered, this, &MainWindow::clearRecentFiles);
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::refreshRecentMenu);
     refreshRecentMenu();
     file->addSeparator();
-    command(file, "&Read data from Excel file", "ReadExcel1", &MainWindow::readFromSheet,
+    command(file, tr("&Read data from Excel file"), "ReadExcel1", &MainWindow::readFromSheet,
             QKeySequence("Ctrl+R"));
-    command(file, "&Save results to Excel", "SavetoExcel1", &MainWindow::saveResultsToSheet,
+    command(file, tr("&Save results to Excel"), "SavetoExcel1", &MainWindow::saveResultsToSheet,
             QKeySequence("Ctrl+S"));
-    command(file, "Manual Input", "ManualInput1", &MainWindow::startManualInput);
+    command(file, tr("Manual Input"), "ManualInput1", &MainWindow::startManualInput);
     saveManualInputAction_ =
-        command(file, "Save manual Input to text", "SaveInput1", &MainWindow::saveManualInput);
-    command(file, "Read data from Text file", "Open1", &MainWindow::openTextFile);
-    command(file, "Save results to Text", "Save1", &MainWindow::saveReport);
-    QAction* exit = file->addAction("&Exit");
+        command(file, tr("Save manual Input to text"), "SaveInput1", &MainWindow::saveManualInput);
+    command(file, tr("Read data from Text file"), "Open1", &MainWindow::openTextFile);
+    command(file, tr("Save results to Text"), "Save1", &MainWindow::saveReport);
+    QAction* exit = file->addAction(tr("&Exit"));
     exit->setObjectName("Exit1");
     exit->setShortcut(QKeySequence("Ctrl+E"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
-    QMenu* edit = menuBar()->addMenu("&Edit");
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->setObjectName("Edit1");
     // Not among the commands: it is there only where it acts (see updatePaste).
-    pasteAction_ = edit->addAction("&Paste");
+    pasteAction_ = edit->addAction(tr("&Paste"));
     pasteAction_->setObjectName("Paste1");
     pasteAction_->setShortcut(QKeySequence::Paste);
     connect(pasteAction_, &QAction::triggered, this, &MainWindow::paste);
     // "Calculate": a menu-bar entry without items that runs at once.
-    QAction* calculate = menuBar()->addAction("Calculate");
+    QAction* calculate = menuBar()->addAction(tr("Calculate"));
     calculate->setObjectName("Calculate1");
     connect(calculate, &QAction::triggered, this, &MainWindow::calculate);
     commands_ << calculate;
-    QMenu* help = menuBar()->addMenu("&Help");
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName("Help1");
-    command(help, "&Help", "Help2", &MainWindow::showHelp);
-    command(help, "&Disclaimer", "Disclaimer1", &MainWindow::showDisclaimer);
-    command(help, "&About", "About1", &MainWindow::showAbout);
+    command(help, tr("&Help"), "Help2", &MainWindow::showHelp);
+    command(help, tr("&Disclaimer"), "Disclaimer1", &MainWindow::showDisclaimer);
+    command(help, tr("&About"), "About1", &MainWindow::showAbout);
 }
 
 // --- Start and close
@@ -324,13 +371,11 @@ bool MainWindow::attempt(const std::function<void()>& step) {
 }
 
 void MainWindow::report(const Failure& failure) {
+    // Notices in the warning dialog, everything else in the failure box of the same look.
     if (failure.isNotice()) {
-        showWarning(qText(failure.caption()), qText(failure.message()), failure.helpPage());
+        showWarning(shownText(failure.caption()), shownText(failure.message()), failure.helpPage());
     } else {
-        QMessageBox box(QMessageBox::Warning, "Kruskal-Wallis", qText(failure.message()),
-                        QMessageBox::Ok, this);
-        box.setObjectName("failuremessage");
-        box.exec();
+        showFailure(shownText(failure.message()), this);
     }
 }
 
@@ -349,17 +394,18 @@ std::shared_ptr<SpreadsheetLink> MainWindow::link() {
 }
 
 void MainWindow::linkFailure(const Failure& failure) {
-    report(failure);
-    if (closing_ || failure.reason() != Failure::Reason::noSpreadsheet) {
-        return;
-    }
-    // Nothing answered: the user may let the program start the spreadsheet, ready to talk.
-    const QString question = linkFactory_->startQuestion();
+    // Nothing answered: one message says so and offers to start the spreadsheet, ready to
+    // talk, where this build can.
+    const QString question = closing_ || failure.reason() != Failure::Reason::noSpreadsheet
+                                 ? QString()
+                                 : linkFactory_->startQuestion();
     if (question.isEmpty()) {
+        report(failure);
         return;
     }
-    QMessageBox box(QMessageBox::Question, "Kruskal-Wallis", question,
-                    QMessageBox::Yes | QMessageBox::No, this);
+    MessageBox box(QMessageBox::Warning, programCaption(),
+                   shownText(failure.message()) + "\n\n" + question,
+                   QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName("startspreadsheet");
     box.setDefaultButton(QMessageBox::No);
     if (box.exec() != QMessageBox::Yes) {
@@ -367,8 +413,8 @@ void MainWindow::linkFailure(const Failure& failure) {
     }
     QString expect;
     if (attempt([&] { expect = linkFactory_->startSpreadsheet(); }) && !expect.isEmpty()) {
-        QMessageBox started(QMessageBox::Information, "Kruskal-Wallis", expect, QMessageBox::Ok,
-                            this);
+        MessageBox started(QMessageBox::Information, programCaption(), expect, QMessageBox::Ok,
+                           this);
         started.setObjectName("spreadsheetstarted");
         started.exec();
     }
@@ -550,8 +596,9 @@ void MainWindow::openRecentFile(const QString& path) {
         removeRecentFile(path);
         refreshRecentMenu();
         report(Failure(Failure::Reason::fileAccess,
-                       "the file " + toBytes(QDir::toNativeSeparators(path)) +
-                           " is no longer there; it is taken off the recent files"));
+                       toBytes(tr("the file %1 is no longer there; it is taken off the recent "
+                                  "files")
+                                   .arg(QDir::toNativeSeparators(path)))));
         return;
     }
     openFile(path,
@@ -726,7 +773,8 @@ void MainWindow::paste() {
     }
     const QString text = QGuiApplication::clipboard()->text();
     if (text.trimmed().isEmpty()) {
-        report(Failure(Failure::Reason::badData, "the clipboard holds no text to paste"));
+        report(
+            Failure(Failure::Reason::badData, toBytes(tr("the clipboard holds no text to paste"))));
         return;
     }
     importPasted(toBytes(text));

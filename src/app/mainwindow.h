@@ -26,6 +26,7 @@ class DataTableView;
 class DetailsPage;
 class GroupsPage;
 class OutputPage;
+class PanelScrollArea;
 class ResultGridView;
 class SelectionPanel;
 
@@ -89,6 +90,9 @@ protected:
 
 private:
     void buildMenus();
+    // The first size and place: 800 x 600 where the screen has room, within the screen's
+    // available area at any scaling, centred.
+    void placeOnScreen();
     void startUp();
     void checkVersion();
     void readTextFile(const QString& path);
@@ -163,6 +167,7 @@ private:
     bool typedTable_ = false;     // the table is one of "Manual Input": its names may be edited
 
     SelectionPanel* selectionPanel_;
+    PanelScrollArea* panelScroll_; // the panel, scrolled sideways on a narrow screen
     QTabWidget* pages_;
     DataTableView* dataView_;
     GroupsPage* groupsPage_;

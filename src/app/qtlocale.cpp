@@ -1,6 +1,7 @@
 #include "app/qtlocale.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace kw::app {
@@ -18,7 +19,9 @@ QString qShown(std::string_view bytes) {
     while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) {
         --cut; // not inside a UTF-8 character
     }
-    return qText(bytes.substr(0, cut)) + QString("... (%1 characters)").arg(bytes.size());
+    return qText(bytes.substr(0, cut)) +
+           QCoreApplication::translate("kw::app::CellText", "... (%1 characters)")
+               .arg(bytes.size());
 }
 
 std::string toBytes(const QString& text) {

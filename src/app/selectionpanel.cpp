@@ -17,18 +17,26 @@
 #include <QStringListModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kw::app {
 
 namespace {
 
-QLabel* caption(const QString& text, QWidget* parent, const char* name = nullptr, int points = 10) {
+// A caption at `points` (at a 10-point system font; as much larger as the system font is
+// larger), known to accessibility tools as the label of `buddy`.
+QLabel* caption(const QString& text, QWidget* parent, const char* name = nullptr, int points = 10,
+                QWidget* buddy = nullptr) {
     auto* label = new QLabel(text, parent);
     if (name != nullptr) {
         label->setObjectName(name);
     }
     QFont f = label->font();
-    f.setPointSize(points);
+    f.setPointSize(std::max(points, f.pointSize() + points - 10));
     label->setFont(f);
+    if (buddy != nullptr) {
+        label->setBuddy(buddy);
+    }
     return label;
 }
 
@@ -94,27 +102,36 @@ QStringList shownTexts(const std::vector<std::string>& items) {
 
 SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("panel");
+    // Created in the order Tab visits them (see the end), row by row as they are seen.
     groupChoice_ = new ChoiceBox("groupchoice", 13, 4, this);
+    groupChoice_->setAccessibleName(tr("grouping variable"));
+    groupChoice_->setAccessibleDescription(tr("The variable whose values form the groups"));
     testChoice_ = new ChoiceBox("testchoice", 13, 4, this);
-    selectionChoice_ = new ChoiceBox("selchoice", 13, 4, this);
+    testChoice_->setAccessibleName(tr("test variable"));
+    testChoice_->setAccessibleDescription(tr("The variable whose values are compared"));
     alphaEdit_ = new QLineEdit(this);
     alphaEdit_->setObjectName("inputalpha");
+    alphaEdit_->setAccessibleName(tr("alpha"));
+    alphaEdit_->setAccessibleDescription(tr("The significance level of the multiple comparison"));
     alphaEdit_->setMinimumWidth(fontMetrics().horizontalAdvance("0.000") + 12);
     alphaEdit_->setMaximumWidth(fontMetrics().horizontalAdvance("0.00001") + 12);
-    auto* calculate = new QPushButton("calculate", this);
+    auto* calculate = new QPushButton(tr("calculate"), this);
     calculate->setObjectName("calculate");
+    calculate->setAccessibleDescription(tr("Runs the test with these choices"));
     QFont big = calculate->font();
-    big.setPointSize(12);
+    big.setPointSize(std::max(12, big.pointSize() + 2));
     big.setBold(true);
     calculate->setFont(big);
 
-    auto* groupMode = new QGroupBox("treat grouping variable as:", this);
+    auto* groupMode = new QGroupBox(tr("treat grouping variable as:"), this);
     groupMode->setObjectName("treatgroupas");
     groupModeButtons_ = new QButtonGroup(groupMode);
-    auto* texts = new QRadioButton("texts", groupMode);
+    auto* texts = new QRadioButton(tr("texts"), groupMode);
     texts->setObjectName("texts");
-    auto* numbers = new QRadioButton("numbers", groupMode);
+    texts->setAccessibleDescription(tr("Treat grouping variable as texts"));
+    auto* numbers = new QRadioButton(tr("numbers"), groupMode);
     numbers->setObjectName("numbers");
+    numbers->setAccessibleDescription(tr("Treat grouping variable as numbers"));
     groupModeButtons_->addButton(texts, static_cast<int>(GroupMode::texts));
     groupModeButtons_->addButton(numbers, static_cast<int>(GroupMode::numbers));
     numbers->setChecked(true);
@@ -123,44 +140,60 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
     radios->addWidget(numbers);
     missingCodeEdit_ = new QLineEdit(this);
     missingCodeEdit_->setObjectName("missvals");
+    missingCodeEdit_->setAccessibleName(tr("missing values"));
+    missingCodeEdit_->setAccessibleDescription(tr("The code that marks a missing value"));
     missingCodeEdit_->setMaximumWidth(fontMetrics().averageCharWidth() * 17);
     missingCodeEdit_->setMinimumWidth(fontMetrics().averageCharWidth() * 6);
 
+    selectionChoice_ = new ChoiceBox("selchoice", 13, 4, this);
+    selectionChoice_->setAccessibleName(tr("condition variable"));
+    selectionChoice_->setAccessibleDescription(
+        tr("The variable a condition on the included cases tests"));
     operatorChoice_ = new QComboBox(this);
     operatorChoice_->setObjectName("operator");
+    operatorChoice_->setAccessibleName(tr("condition operator"));
+    operatorChoice_->setAccessibleDescription(tr("Equal to or not equal to the value"));
     operatorChoice_->addItems({operatorItems[0], operatorItems[1]});
     operatorChoice_->setMaxVisibleItems(2);
     operatorChoice_->setCurrentIndex(-1);
     valueChoice_ = new ChoiceBox("valuechoice", 11, 4, this);
+    valueChoice_->setAccessibleName(tr("condition value"));
+    valueChoice_->setAccessibleDescription(tr("The value of the condition variable"));
     valueChoice_->setModel(new QStringListModel(valueChoice_));
     auto* values = new QListView(valueChoice_);
     values->setUniformItemSizes(true); // a long value list scrolls without measuring each item
     valueChoice_->setView(values);
-    auto* add = new QPushButton("add", this);
+    auto* add = new QPushButton(tr("add"), this);
     add->setObjectName("addselect");
-    auto* remove = new QPushButton("remove", this);
+    add->setAccessibleDescription(tr("Adds the condition to the list"));
+    auto* remove = new QPushButton(tr("remove"), this);
     remove->setObjectName("removeselect");
-    auto* clear = new QPushButton("clear", this);
+    remove->setAccessibleDescription(tr("Removes the condition highlighted in the list"));
+    auto* clear = new QPushButton(tr("clear"), this);
     clear->setObjectName("clearselect");
+    clear->setAccessibleDescription(tr("Removes all conditions"));
     conditionList_ = new QListWidget(this);
     conditionList_->setObjectName("selstrings");
+    conditionList_->setAccessibleName(tr("include cases if"));
+    conditionList_->setAccessibleDescription(tr("The conditions a case must meet to be included"));
     // As tall as the rows beside it, at least a few lines.
     conditionList_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     conditionList_->setMinimumHeight(fontMetrics().lineSpacing() * 3 +
                                      2 * conditionList_->frameWidth());
     auto* storeVersion = new QPushButton("SaveRegistryButton", this);
     storeVersion->setObjectName("SaveRegistryButton");
+    storeVersion->setFocusPolicy(Qt::NoFocus);
     storeVersion->hide();
 
     // Top row: the two variables, alpha, and "calculate" at the right end.
     auto* top = new QHBoxLayout;
-    top->addWidget(caption("grouping variable:", this, "groupCaption"));
+    top->addWidget(caption(tr("grouping variable:"), this, "groupCaption", 10, groupChoice_));
     top->addWidget(groupChoice_);
     top->addItem(gap());
-    top->addWidget(caption("test variable:", this, "testCaption"));
+    top->addWidget(caption(tr("test variable:"), this, "testCaption", 10, testChoice_));
     top->addWidget(testChoice_);
     top->addItem(gap());
-    top->addWidget(caption("alpha:", this));
+    top->addWidget(caption(tr("alpha:"), this, "alphaCaption", 10, alphaEdit_));
     top->addWidget(alphaEdit_);
     top->addStretch();
     top->addWidget(calculate);
@@ -170,20 +203,21 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
     auto* middle = new QHBoxLayout;
     middle->addWidget(groupMode);
     middle->addItem(gap());
-    middle->addWidget(caption("missing values: ", this, "missingCaption"));
+    middle->addWidget(
+        caption(tr("missing values: "), this, "missingCaption", 10, missingCodeEdit_));
     middle->addWidget(missingCodeEdit_, 1);
     middle->addStretch();
     auto* condition = new QGridLayout;
     condition->setVerticalSpacing(2);
-    condition->addWidget(caption("include cases if:", this, "conditionCaption"), 1, 0);
-    const std::pair<const char*, const char*> columns[3] = {
-        {"conditionVariableCaption", "variable:"},
-        {"conditionOperatorCaption", "operator:"},
-        {"conditionValueCaption", "value:"}};
+    condition->addWidget(caption(tr("include cases if:"), this, "conditionCaption"), 1, 0);
+    const std::pair<const char*, QString> columns[3] = {
+        {"conditionVariableCaption", tr("variable:")},
+        {"conditionOperatorCaption", tr("operator:")},
+        {"conditionValueCaption", tr("value:")}};
     QComboBox* choosers[3] = {selectionChoice_, operatorChoice_, valueChoice_};
     for (int i = 0; i < 3; ++i) {
-        condition->addWidget(caption(columns[i].second, this, columns[i].first), 0, i + 1,
-                             Qt::AlignBottom);
+        condition->addWidget(caption(columns[i].second, this, columns[i].first, 10, choosers[i]), 0,
+                             i + 1, Qt::AlignBottom);
         condition->addWidget(choosers[i], 1, i + 1);
     }
     condition->setColumnStretch(1, 3);
@@ -203,7 +237,8 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
 
     // At the right: the conditions under their heading.
     auto* right = new QVBoxLayout;
-    right->addWidget(caption("include cases if:", this, "conditionListCaption", 12));
+    right->addWidget(
+        caption(tr("include cases if:"), this, "conditionListCaption", 12, conditionList_));
     right->addWidget(conditionList_, 1);
     auto* lower = new QHBoxLayout;
     lower->addLayout(left, 3);
@@ -213,6 +248,26 @@ SelectionPanel::SelectionPanel(QWidget* parent) : QWidget(parent) {
     layout->addLayout(top);
     layout->addLayout(lower, 1);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+    // Tab follows the rows as they are seen: the top row, the grouping mode and the
+    // missing-value code, the condition row and its buttons, then the list at the right.
+    QWidget* order[] = {groupChoice_,
+                        testChoice_,
+                        alphaEdit_,
+                        calculate,
+                        texts,
+                        numbers,
+                        missingCodeEdit_,
+                        selectionChoice_,
+                        operatorChoice_,
+                        valueChoice_,
+                        add,
+                        remove,
+                        clear,
+                        conditionList_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 
     connect(groupChoice_, qOverload<int>(&QComboBox::activated), this,
             &SelectionPanel::groupPicked);

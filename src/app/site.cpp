@@ -1,34 +1,28 @@
 #include "app/site.h"
 
+#include "app/dialogs/manualwindow.h"
+#include "app/dialogs/messagebox.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDialog>
-#include <QDir>
-#include <QFileInfo>
-#include <QMessageBox>
 
 namespace kw::app {
 
-QUrl siteAddress() {
-    // Installed beside the program (share/doc), or in the source tree it was built from.
-    const QDir bin(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {bin.filePath("../share/doc/kruskalwallis/manual.html"),
-                                     QStringLiteral(KW_DOCS_DIR "/manual.html")}) {
-        if (QFileInfo::exists(candidate)) {
-            return QUrl::fromLocalFile(QFileInfo(candidate).absoluteFilePath());
-        }
-    }
-    return QUrl::fromLocalFile(QStringLiteral(KW_DOCS_DIR "/manual.html"));
+void visitSite(QWidget* over) {
+    ManualWindow::showManual(over);
 }
 
-void visitSite(QDialog* window) {
-    const QUrl address = siteAddress();
-    if (!QDesktopServices::openUrl(address)) {
-        QMessageBox::warning(window, "Kruskal-Wallis",
-                             "The page " + address.toString() + " could not be opened.");
-        return;
+bool openInBrowser(const QUrl& address, QWidget* parent) {
+    if (QDesktopServices::openUrl(address)) {
+        return true;
     }
-    window->reject();
+    // Without a browser the address is still worth having: it can be copied from the message.
+    showFailure(QCoreApplication::translate("kw::app::site",
+                                            "The web browser could not be opened to show the "
+                                            "page\n%1")
+                    .arg(address.toString()),
+                parent);
+    return false;
 }
 
 } // namespace kw::app

@@ -2,16 +2,16 @@
 
 #include <QUrl>
 
-class QDialog;
+class QWidget;
 
 namespace kw::app {
 
-// The program's documentation page, opened by every "visit Kruskal-Wallis test page"
-// button: the manual that comes with the program.
-QUrl siteAddress();
+// What every "visit Kruskal-Wallis test page" button does: shows the manual that comes with
+// the program in a window of its own over `over`, which stays open.
+void visitSite(QWidget* over);
 
-// Hands the documentation page to the web browser and closes `window`; a refusal is shown as
-// a message and the window stays open.
-void visitSite(QDialog* window);
+// Hands an address on the web to the user's browser; where none opens, a message over `parent`
+// says so and gives the address. Whether the browser took it.
+bool openInBrowser(const QUrl& address, QWidget* parent);
 
 } // namespace kw::app

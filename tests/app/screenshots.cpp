@@ -3,7 +3,9 @@
 // Usage: kwscreenshots EXAMPLE GROUP TEST OUTDIR [WIDTHxHEIGHT]
 // (the window at another size than the one it opens with, to see how the pages fit).
 
+#include "app/dialogs/aboutdialog.h"
 #include "app/dialogs/helpwindow.h"
+#include "app/dialogs/manualwindow.h"
 #include "app/dialogs/readsheetdialog.h"
 #include "app/dialogs/savesheetdialog.h"
 #include "app/dialogs/warningdialog.h"
@@ -75,6 +77,14 @@ int main(int argc, char** argv) {
         help.show();
         status |= save(help, outdir + "/help.png") ? 0 : 1;
         help.hide();
+        kw::app::AboutDialog about(&window);
+        about.show();
+        status |= save(about, outdir + "/about.png") ? 0 : 1;
+        about.hide();
+        kw::app::ManualWindow manual(&window);
+        manual.show();
+        status |= save(manual, outdir + "/manual.png") ? 0 : 1;
+        manual.hide();
         kw::app::WarningDialog warning("warning", "group variable must be discrete", 5, &window);
         warning.show();
         status |= save(warning, outdir + "/warning.png") ? 0 : 1;

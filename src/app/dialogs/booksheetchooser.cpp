@@ -35,7 +35,7 @@ void empty(QComboBox* box) {
 BookSheetChooser::BookSheetChooser(SpreadsheetLink* link, LinkFailureDisplay display,
                                    const QString& sheetCaption, QWidget* parent)
     : QWidget(parent), link_(link), display_(std::move(display)) {
-    bookCaption_ = new QLabel("book:", this);
+    bookCaption_ = new QLabel(tr("book:"), this);
     sheetCaption_ = new QLabel(sheetCaption, this);
     bookBox_ = new QComboBox(this);
     bookBox_->setObjectName("booksbox");

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace kw::app {
 
@@ -14,6 +15,13 @@ const QString workbooksFilter = "Workbooks (*.xlsx *.xlsm *.ods)";
 const QString statisticsFilesFilter = "SPSS and Stata files (*.sav *.zsav *.por *.dta)";
 const QString ownTextFilter = "Text files of this program (*.txt *.dat)";
 const QString allFilesFilter = "All files (*)";
+
+QString filterSuffix(const QString& filter) {
+    // The first pattern of the filter, "text files (*.txt)" -> "txt"; none for "*" or "*.*".
+    static const QRegularExpression pattern(R"(\*\.([A-Za-z0-9_]+)[ )])");
+    const QRegularExpressionMatch found = pattern.match(filter);
+    return found.hasMatch() ? found.captured(1) : QString();
+}
 
 namespace {
 
@@ -29,6 +37,14 @@ DataFileChoice ask(QWidget* parent, QFileDialog::AcceptMode mode, const QStringL
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
+    if (mode == QFileDialog::AcceptSave) {
+        // A name typed without an extension gets the chosen filter's ("results" is saved as
+        // "results.txt" and shows under that filter when opened again); "all files" adds none.
+        dialog.setDefaultSuffix(filterSuffix(dialog.selectedNameFilter()));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& filter) { dialog.setDefaultSuffix(filterSuffix(filter)); });
+    }
     if (!folder.isEmpty() && QDir(folder).exists()) {
         dialog.setDirectory(folder);
     }

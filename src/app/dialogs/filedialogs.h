@@ -13,7 +13,8 @@ namespace kw::app {
 // "Read data from Text file": an existing file.
 QString askFileToRead(QWidget* parent);
 // "Save manual Input to text" and "Save results to Text": any name, a file that exists
-// replaced only when the user confirms.
+// replaced only when the user confirms; a name typed without an extension gets the chosen
+// filter's (".txt" under "text files").
 QString askFileToWrite(QWidget* parent);
 
 // File > Open: an existing data file of any kind the program reads, and the filter it was
@@ -23,6 +24,10 @@ struct DataFileChoice {
     QString filter;
 };
 DataFileChoice askDataFileToOpen(QWidget* parent, const QString& folder);
+
+// The extension that a filter's first pattern names ("txt" of "text files (*.txt)"), none for
+// a filter of all files.
+QString filterSuffix(const QString& filter);
 
 // The filters of File > Open, in their order.
 extern const QString dataFilesFilter;

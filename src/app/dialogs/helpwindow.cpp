@@ -22,26 +22,29 @@ struct Topic {
 
 // In the order of the page numbers that the help menu and the warnings' "Help" open.
 constexpr Topic topics[] = {
-    {"General Information", "help/general.html"},
-    {"Practice", "help/practice.html"},
-    {"Manual Input", "help/manualinput.html"},
-    {"Read Text file", "help/readtext.html"},
-    {"Read Excel file", "help/readsheet.html"},
-    {"Grouping  and Test variables", "help/variables.html"},
-    {"Define Selection", "help/selection.html"},
-    {"Missing Values", "help/missingvalues.html"},
-    {"Save to Text file", "help/savetext.html"},
-    {"Save to Excel file", "help/savesheet.html"},
-    {"References", "help/references.html"},
-    {"Open other files", "help/openfiles.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "General Information"), "help/general.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Practice"), "help/practice.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Manual Input"), "help/manualinput.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Read Text file"), "help/readtext.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Read Excel file"), "help/readsheet.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Grouping  and Test variables"),
+     "help/variables.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Define Selection"), "help/selection.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Missing Values"), "help/missingvalues.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Save to Text file"), "help/savetext.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Save to Excel file"), "help/savesheet.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "References"), "help/references.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "Open other files"), "help/openfiles.html"},
 };
 constexpr int practicePage = 1;
 
 // The inner tabs of "Practice", one for each page of the main window.
 constexpr Topic practiceTabs[] = {
-    {"input", "practice/input.html"},   {"groups", "practice/groups.html"},
-    {"ranked", "practice/ranked.html"}, {"output", "practice/output.html"},
-    {"counts", "practice/counts.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "input"), "practice/input.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "groups"), "practice/groups.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "ranked"), "practice/ranked.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "output"), "practice/output.html"},
+    {QT_TRANSLATE_NOOP("kw::app::HelpWindow", "counts"), "practice/counts.html"},
 };
 
 QWidget* practice(QWidget* parent) {
@@ -53,7 +56,7 @@ QWidget* practice(QWidget* parent) {
     tabs->setObjectName("practicetabs");
     tabs->setStyleSheet("QTabBar::tab { min-width: 7em; }");
     for (const Topic& tab : practiceTabs) {
-        tabs->addTab(textView(resourceText(tab.text), tabs), tab.caption);
+        tabs->addTab(textView(resourceText(tab.text), tabs), HelpWindow::tr(tab.caption));
     }
     tabs->setCurrentIndex(tabs->count() - 1); // "counts" in front
     layout->addWidget(tabs, 3);
@@ -64,7 +67,7 @@ QWidget* practice(QWidget* parent) {
 
 HelpWindow::HelpWindow(int page, QWidget* parent) : QDialog(parent) {
     setObjectName("Thelppages");
-    setWindowTitle("KRUSKAL-WALLIS TEST HELP");
+    setWindowTitle(tr("KRUSKAL-WALLIS TEST HELP"));
     setModal(true);
 
     auto* pages = new QTabWidget(this);
@@ -73,17 +76,18 @@ HelpWindow::HelpWindow(int page, QWidget* parent) : QDialog(parent) {
     for (int p = 0; p < static_cast<int>(std::size(topics)); ++p) {
         QWidget* content =
             p == practicePage ? practice(pages) : textView(resourceText(topics[p].text), pages);
-        pages->addTab(content, topics[p].caption);
+        pages->addTab(content, tr(topics[p].caption));
     }
     pages->setCurrentIndex(page);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages, 1);
     layout->addLayout(visitStrip(this, false));
-    // Lines of about a hundred characters, in whatever font; no smaller than the window was.
+    // Lines of about a hundred characters, in whatever font; no smaller than the window was, and
+    // on the screen.
     const QFontMetrics metrics = fontMetrics();
-    resize(std::max(878, metrics.averageCharWidth() * 125),
-           std::max(516, metrics.lineSpacing() * 32));
+    fitToScreen(this, QSize(std::max(878, metrics.averageCharWidth() * 125),
+                            std::max(516, metrics.lineSpacing() * 32)));
 }
 
 void HelpWindow::showPage(int page, QWidget* parent) {

@@ -5,6 +5,7 @@
 #include "core/base/numbers.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -44,6 +45,22 @@ bool missingText(const std::string& text, const ImportOptions& options) {
            std::find(options.naCodes.begin(), options.naCodes.end(), text) != options.naCodes.end();
 }
 
+// A caption on one line where there is room; on a narrow screen or in a large font it wraps
+// rather than pushing the boxes off the dialog. (A label that wraps would wrap even with room.)
+class Caption final : public QLabel {
+public:
+    Caption(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setWordWrap(true);
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    QSize sizeHint() const override {
+        const QMargins m = contentsMargins();
+        const QSize line = fontMetrics().size(Qt::TextShowMnemonic, text());
+        return {line.width() + m.left() + m.right() + 2 * margin() + 1,
+                line.height() + m.top() + m.bottom() + 2 * margin()};
+    }
+};
+
 } // namespace
 
 // --- The choices
@@ -52,34 +69,34 @@ ImportChoices::ImportChoices(bool withCodes, QDialog* dialog) : QObject(dialog),
     if (withCodes) {
         naCodesEdit_ = new QLineEdit("NA", dialog);
         naCodesEdit_->setObjectName("nacodes");
-        naCodesEdit_->setToolTip("Cells holding one of these texts count as missing, as empty "
-                                 "cells do; separate them by commas or blanks, e.g. NA .");
+        naCodesEdit_->setToolTip(tr("Cells holding one of these texts count as missing, as empty "
+                                    "cells do; separate them by commas or blanks, e.g. NA ."));
         connect(naCodesEdit_, &QLineEdit::textChanged, this, &ImportChoices::changed);
     }
     missingCodeEdit_ = new QLineEdit("-99", dialog);
     missingCodeEdit_->setObjectName("missingcode");
-    missingCodeEdit_->setToolTip("The text that missing cells receive; it becomes the "
-                                 "missing-value code of the data");
-    wideBox_ = new QCheckBox("One column per &group (wide layout)", dialog);
+    missingCodeEdit_->setToolTip(tr("The text that missing cells receive; it becomes the "
+                                    "missing-value code of the data"));
+    wideBox_ = new QCheckBox(tr("One column per &group (wide layout)"), dialog);
     wideBox_->setObjectName("wide");
-    wideBox_->setToolTip("Each column holds the values of one group: the data become two "
-                         "variables, group (the column's name) and value");
+    wideBox_->setToolTip(tr("Each column holds the values of one group: the data become two "
+                            "variables, group (the column's name) and value"));
     connect(missingCodeEdit_, &QLineEdit::textChanged, this, &ImportChoices::changed);
     connect(wideBox_, &QCheckBox::toggled, this, &ImportChoices::changed);
 }
 
 int ImportChoices::addRows(QGridLayout* grid, int row) {
     auto caption = [&](const QString& text, QWidget* buddy) {
-        auto* label = new QLabel(text, dialog_);
+        auto* label = new Caption(text, dialog_);
         label->setBuddy(buddy);
         grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(buddy, row, 1);
         ++row;
     };
     if (naCodesEdit_ != nullptr) {
-        caption("&Missing-value codes:", naCodesEdit_);
+        caption(tr("&Missing-value codes:"), naCodesEdit_);
     }
-    caption("Empty and missing cells &become:", missingCodeEdit_);
+    caption(tr("Empty and missing cells &become:"), missingCodeEdit_);
     grid->addWidget(wideBox_, row, 1);
     return row + 1;
 }
@@ -186,7 +203,7 @@ void ImportPreview::showRows(std::vector<std::vector<std::string>> rows,
     if (rows.empty()) {
         table_->setRowCount(0);
         table_->setColumnCount(0);
-        status_->setText("Nothing to preview: no row can be read with these choices.");
+        status_->setText(tr("Nothing to preview: no row can be read with these choices."));
         return;
     }
     std::size_t columns = 0;
@@ -216,7 +233,7 @@ void ImportPreview::showRows(std::vector<std::vector<std::string>> rows,
                 QFont italic = item->font();
                 italic.setItalic(true);
                 item->setFont(italic);
-                item->setToolTip("missing");
+                item->setToolTip(tr("missing"));
             } else {
                 item->setText(previewText(text));
             }
@@ -228,11 +245,11 @@ void ImportPreview::showRows(std::vector<std::vector<std::string>> rows,
     for (int c = 0; c < shownColumns; ++c) {
         table_->setColumnWidth(c, std::min(table_->columnWidth(c), widest));
     }
-    QString text = QString("The names and the first %1 cases as they will be read; missing "
-                           "cells show the text they receive.")
+    QString text = tr("The names and the first %1 cases as they will be read; missing "
+                      "cells show the text they receive.")
                        .arg(rows.size() - 1);
     if (columns > static_cast<std::size_t>(shownColumns)) {
-        text += QString(" The first %1 of %2 columns are shown.").arg(shownColumns).arg(columns);
+        text += tr(" The first %1 of %2 columns are shown.").arg(shownColumns).arg(columns);
     }
     status_->setText(text);
 }
@@ -241,15 +258,17 @@ void ImportPreview::showFailure(const QString& message) {
     table_->clear();
     table_->setRowCount(0);
     table_->setColumnCount(0);
-    status_->setText("Nothing to preview: " + message);
+    status_->setText(tr("Nothing to preview: ") + message);
 }
 
 // --- Buttons and files
 
 QDialogButtonBox* importButtons(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Cancel");
+    buttons->button(QDialogButtonBox::Ok)
+        ->setText(QCoreApplication::translate("kw::app::ImportParts", "OK"));
+    buttons->button(QDialogButtonBox::Cancel)
+        ->setText(QCoreApplication::translate("kw::app::ImportParts", "Cancel"));
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

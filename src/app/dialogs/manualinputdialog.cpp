@@ -12,18 +12,18 @@ namespace kw::app {
 
 ManualInputDialog::ManualInputDialog(QWidget* parent) : QDialog(parent, noCloseBox) {
     setObjectName("manualInputDialog");
-    setWindowTitle("manual input of data");
+    setWindowTitle(tr("manual input of data"));
     setModal(true);
     variablesEdit_ = new QLineEdit("2", this);
     variablesEdit_->setObjectName("nvarsin");
     casesEdit_ = new QLineEdit(this);
     casesEdit_->setObjectName("ntotvalin");
     auto* form = new QFormLayout;
-    form->addRow("number of variables: ", variablesEdit_);
-    form->addRow("total number of cases: ", casesEdit_);
+    form->addRow(tr("number of variables: "), variablesEdit_);
+    form->addRow(tr("total number of cases: "), casesEdit_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Cancel");
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -7,28 +7,30 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kw::app {
 
 NewVersionDialog::NewVersionDialog(const QString& previousVersion, QWidget* parent)
     : QDialog(parent, noCloseBox) {
     setObjectName("TNewVersionWarning");
-    setWindowTitle("Updated version was detected");
+    setWindowTitle(tr("Updated version was detected"));
     setModal(true);
     auto* lines = new QVBoxLayout;
-    lines->addWidget(makeLabel("Kruskal-Wallis test", this, 18, true));
-    auto* previous = makeLabel("Previous version: " + previousVersion, this);
+    lines->addWidget(makeLabel(tr("Kruskal-Wallis test"), this, 18, true));
+    auto* previous = makeLabel(tr("Previous version: ") + previousVersion, this);
     previous->setObjectName("previousversion");
     lines->addWidget(previous);
-    lines->addWidget(makeLabel(QString("Current version: ") + programVersion, this));
+    lines->addWidget(makeLabel(tr("Current version: ") + programVersion, this));
     lines->addWidget(makeLabel(releaseDate, this));
-    auto* text = makeLabel("A new version of the Kruskal-Wallis test program was installed on "
-                           "your computer since the last time you used the program.\n\n"
-                           "To see what has changed in this version, please visit the "
-                           "Kruskal-Wallis test page on our website.",
+    auto* text = makeLabel(tr("A new version of the Kruskal-Wallis test program was installed on "
+                              "your computer since the last time you used the program.\n\n"
+                              "To see what has changed in this version, please visit the "
+                              "Kruskal-Wallis test page on our website."),
                            this);
     text->setWordWrap(true);
     // Lines of a comfortable length; the dialog grows with the font.
-    text->setMinimumWidth(fontMetrics().averageCharWidth() * 66);
+    text->setMinimumWidth(std::min(fontMetrics().averageCharWidth() * 66, besideIcon(this)));
     lines->addWidget(text);
     lines->addStretch();
     auto* layout = new QVBoxLayout(this);

@@ -26,10 +26,10 @@ constexpr int readSheetHelpPage = 4; // "Read Excel file"
 ReadSheetDialog::ReadSheetDialog(SpreadsheetLink* link, LinkFailureDisplay display, QWidget* parent)
     : QDialog(parent, noCloseBox) {
     setObjectName("readSheetDialog");
-    setWindowTitle("Read values from Excel");
+    setWindowTitle(tr("Read values from Excel"));
     setModal(true);
 
-    chooser_ = new BookSheetChooser(link, std::move(display), "Sheet:", this);
+    chooser_ = new BookSheetChooser(link, std::move(display), tr("Sheet:"), this);
     firstColumnBox_ = new CellAddressBox(CellAddressBox::Part::column, "startcolin", this);
     lastColumnBox_ = new CellAddressBox(CellAddressBox::Part::column, "stopcolin", this);
     firstRowBox_ = new CellAddressBox(CellAddressBox::Part::row, "startrowin", this);
@@ -37,26 +37,26 @@ ReadSheetDialog::ReadSheetDialog(SpreadsheetLink* link, LinkFailureDisplay displ
     missingCodeEdit_ = new QLineEdit("-99", this);
     missingCodeEdit_->setObjectName("missvalin");
     missingCodeEdit_->setMaximumWidth(firstRowBox_->sizeHint().width());
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName("OKbutton");
     ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName("CancelButton");
-    auto* help = new QPushButton("Help", this);
+    auto* help = new QPushButton(tr("Help"), this);
     help->setObjectName("helpbut");
 
     // The captions at the right of their column, the boxes of a row beside each other.
-    auto* columnCaption = new QLabel("column (A):", this);
-    auto* rowCaption = new QLabel("row #:", this);
+    auto* columnCaption = new QLabel(tr("column (A):"), this);
+    auto* rowCaption = new QLabel(tr("row #:"), this);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     auto* block = new QGridLayout;
     block->addWidget(columnCaption, 0, 0, right);
     block->addWidget(firstColumnBox_, 0, 1);
-    block->addWidget(new QLabel("through:", this), 0, 2, right);
+    block->addWidget(new QLabel(tr("through:"), this), 0, 2, right);
     block->addWidget(lastColumnBox_, 0, 3);
     block->addWidget(rowCaption, 1, 0, right);
     block->addWidget(firstRowBox_, 1, 1);
-    block->addWidget(new QLabel("through:", this), 1, 2, right);
+    block->addWidget(new QLabel(tr("through:"), this), 1, 2, right);
     block->addWidget(lastRowBox_, 1, 3);
     block->setColumnStretch(1, 1);
     block->setColumnStretch(3, 1);
@@ -66,8 +66,8 @@ ReadSheetDialog::ReadSheetDialog(SpreadsheetLink* link, LinkFailureDisplay displ
     block->setColumnMinimumWidth(0, captions);
 
     auto* missing = new QGridLayout;
-    missing->addWidget(new QLabel("missing values ", this), 0, 0, 1, 2, Qt::AlignHCenter);
-    missing->addWidget(new QLabel("replace with:", this), 1, 0, right);
+    missing->addWidget(new QLabel(tr("missing values "), this), 0, 0, 1, 2, Qt::AlignHCenter);
+    missing->addWidget(new QLabel(tr("replace with:"), this), 1, 0, right);
     missing->addWidget(missingCodeEdit_, 1, 1, Qt::AlignLeft);
 
     auto* buttons = new QHBoxLayout;

@@ -17,20 +17,20 @@ namespace kw::app {
 SaveSheetDialog::SaveSheetDialog(SpreadsheetLink* link, LinkFailureDisplay display, QWidget* parent)
     : QDialog(parent, noCloseBox) {
     setObjectName("saveSheetDialog");
-    setWindowTitle("Save corrected values to Excel");
+    setWindowTitle(tr("Save corrected values to Excel"));
     setModal(true);
 
-    chooser_ = new BookSheetChooser(link, std::move(display), "sheet:", this);
-    newBookCheck_ = new QCheckBox("new book", this);
+    chooser_ = new BookSheetChooser(link, std::move(display), tr("sheet:"), this);
+    newBookCheck_ = new QCheckBox(tr("new book"), this);
     newBookCheck_->setObjectName("newbookcheck");
-    newSheetCheck_ = new QCheckBox("new sheet", this);
+    newSheetCheck_ = new QCheckBox(tr("new sheet"), this);
     newSheetCheck_->setObjectName("newsheetcheck");
     newSheetCheck_->setChecked(true);
     chooser_->putBesideBooks(newBookCheck_);
     chooser_->putBesideSheets(newSheetCheck_);
     chooser_->setSheetsEnabled(false);
 
-    overwriteWarning_ = new QLabel("DATA IN THE SHEET WILL BE OVERWRITTEN", this);
+    overwriteWarning_ = new QLabel(tr("DATA IN THE SHEET WILL BE OVERWRITTEN"), this);
     overwriteWarning_->setObjectName("sheetwarning");
     QFont loud = overwriteWarning_->font();
     loud.setBold(true);
@@ -47,7 +47,7 @@ SaveSheetDialog::SaveSheetDialog(SpreadsheetLink* link, LinkFailureDisplay displ
 
     columnBox_ = new CellAddressBox(CellAddressBox::Part::column, "colout", this);
     rowBox_ = new CellAddressBox(CellAddressBox::Part::row, "rowout", this);
-    auto* columnCaption = new QLabel("column (A):", this);
+    auto* columnCaption = new QLabel(tr("column (A):"), this);
     const int captions = std::max(chooser_->captionWidth(), columnCaption->sizeHint().width());
     chooser_->setCaptionWidth(captions);
     columnCaption->setMinimumWidth(captions);
@@ -56,14 +56,14 @@ SaveSheetDialog::SaveSheetDialog(SpreadsheetLink* link, LinkFailureDisplay displ
     cell->addWidget(columnCaption);
     cell->addWidget(columnBox_);
     cell->addSpacing(cell->spacing() * 2);
-    cell->addWidget(new QLabel("row #:", this));
+    cell->addWidget(new QLabel(tr("row #:"), this));
     cell->addWidget(rowBox_);
     cell->addStretch();
 
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName("OKbut");
     ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName("cancelbut");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ok);

@@ -1,5 +1,6 @@
 #include "app/dialogs/statisticsimportdialog.h"
 
+#include "app/dialogs/dialogparts.h"
 #include "app/dialogs/importparts.h"
 
 #include <QDialogButtonBox>
@@ -13,13 +14,13 @@ namespace kw::app {
 StatisticsImportDialog::StatisticsImportDialog(const QString& source, QWidget* parent)
     : QDialog(parent) {
     setObjectName("statisticsimportdialog");
-    setWindowTitle("Import SPSS or Stata file");
+    setWindowTitle(tr("Import SPSS or Stata file"));
     setModal(true);
-    auto* sourceLabel = new QLabel(QString("File: %1").arg(QFileInfo(source).fileName()), this);
+    auto* sourceLabel = new QLabel(tr("File: %1").arg(QFileInfo(source).fileName()), this);
     sourceLabel->setObjectName("source");
     sourceLabel->setToolTip(source);
-    auto* note = new QLabel("Values that the file declares missing, and empty values, become "
-                            "the missing-value code.",
+    auto* note = new QLabel(tr("Values that the file declares missing, and empty values, become "
+                               "the missing-value code."),
                             this);
     note->setWordWrap(true);
     choices_ = new ImportChoices(false, this);
@@ -34,6 +35,7 @@ StatisticsImportDialog::StatisticsImportDialog(const QString& source, QWidget* p
     layout->addLayout(grid);
     layout->addStretch();
     layout->addWidget(buttons);
+    fitToScreen(this);
 }
 
 ImportOptions StatisticsImportDialog::options() const {

@@ -1,5 +1,6 @@
 #include "app/dialogs/textimportdialog.h"
 
+#include "app/dialogs/dialogparts.h"
 #include "app/dialogs/importparts.h"
 #include "app/qtlocale.h"
 #include "core/base/failure.h"
@@ -27,7 +28,10 @@ struct NamedSeparator {
     char separator;
 };
 constexpr NamedSeparator separators[] = {
-    {"Tab", '\t'}, {"Semicolon", ';'}, {"Comma", ','}, {"Vertical bar", '|'}};
+    {QT_TRANSLATE_NOOP("kw::app::TextImportDialog", "Tab"), '\t'},
+    {QT_TRANSLATE_NOOP("kw::app::TextImportDialog", "Semicolon"), ';'},
+    {QT_TRANSLATE_NOOP("kw::app::TextImportDialog", "Comma"), ','},
+    {QT_TRANSLATE_NOOP("kw::app::TextImportDialog", "Vertical bar"), '|'}};
 constexpr int otherSeparator = 4;
 
 // Encodings that files come in most; iconv knows many more, which may be typed.
@@ -41,11 +45,11 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
     : QDialog(parent), head_(std::move(head)), pasted_(source.isEmpty()),
       programDecimal_(programDecimal) {
     setObjectName("textimportdialog");
-    setWindowTitle(pasted_ ? "Paste data" : "Import delimited text");
+    setWindowTitle(pasted_ ? tr("Paste data") : tr("Import delimited text"));
     setModal(true);
 
-    auto* sourceLabel = new QLabel(pasted_ ? QString("Text from the clipboard")
-                                           : QString("File: %1").arg(QFileInfo(source).fileName()),
+    auto* sourceLabel = new QLabel(pasted_ ? tr("Text from the clipboard")
+                                           : tr("File: %1").arg(QFileInfo(source).fileName()),
                                    this);
     sourceLabel->setObjectName("source");
     sourceLabel->setToolTip(source);
@@ -53,9 +57,9 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
     separatorChoice_ = new QComboBox(this);
     separatorChoice_->setObjectName("separator");
     for (const NamedSeparator& s : separators) {
-        separatorChoice_->addItem(s.name);
+        separatorChoice_->addItem(tr(s.name));
     }
-    separatorChoice_->addItem("Other:");
+    separatorChoice_->addItem(tr("Other:"));
     otherSeparatorEdit_ = new QLineEdit(this);
     otherSeparatorEdit_->setObjectName("otherseparator");
     otherSeparatorEdit_->setMaxLength(1);
@@ -63,15 +67,15 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
     otherSeparatorEdit_->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[ !#-~]"), otherSeparatorEdit_));
     otherSeparatorEdit_->setMaximumWidth(fontMetrics().horizontalAdvance("MMMM"));
-    otherSeparatorEdit_->setAccessibleName("Other separator");
-    otherSeparatorEdit_->setPlaceholderText("none");
-    otherSeparatorEdit_->setToolTip("The character between the fields; none: each line is one "
-                                    "field");
+    otherSeparatorEdit_->setAccessibleName(tr("Other separator"));
+    otherSeparatorEdit_->setPlaceholderText(tr("none"));
+    otherSeparatorEdit_->setToolTip(tr("The character between the fields; none: each line is one "
+                                       "field"));
 
     decimalChoice_ = new QComboBox(this);
     decimalChoice_->setObjectName("decimalmark");
-    decimalChoice_->addItem("Point (1.5)");
-    decimalChoice_->addItem("Comma (1,5)");
+    decimalChoice_->addItem(tr("Point (1.5)"));
+    decimalChoice_->addItem(tr("Comma (1,5)"));
 
     // The format found from the text, shown for the user to override.
     const TextFormat found = detectTextFormat(head_);
@@ -90,7 +94,7 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
 
     auto* grid = new QGridLayout;
     int row = 0;
-    auto* separatorCaption = new QLabel("&Separator:", this);
+    auto* separatorCaption = new QLabel(tr("&Separator:"), this);
     separatorCaption->setBuddy(separatorChoice_);
     auto* separatorRow = new QHBoxLayout;
     separatorRow->addWidget(separatorChoice_);
@@ -98,7 +102,7 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
     separatorRow->addStretch();
     grid->addWidget(separatorCaption, row, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid->addLayout(separatorRow, row++, 1);
-    auto* decimalCaption = new QLabel("&Decimal mark:", this);
+    auto* decimalCaption = new QLabel(tr("&Decimal mark:"), this);
     decimalCaption->setBuddy(decimalChoice_);
     grid->addWidget(decimalCaption, row, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(decimalChoice_, row++, 1, Qt::AlignLeft);
@@ -115,7 +119,7 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
             encodingChoice_->addItem(encoding);
         }
         encodingChoice_->setCurrentIndex(encodingChoice_->findText(encoding, Qt::MatchFixedString));
-        auto* encodingCaption = new QLabel("&Encoding:", this);
+        auto* encodingCaption = new QLabel(tr("&Encoding:"), this);
         encodingCaption->setBuddy(encodingChoice_);
         grid->addWidget(encodingCaption, row, 0, Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(encodingChoice_, row++, 1, Qt::AlignLeft);
@@ -151,7 +155,7 @@ TextImportDialog::TextImportDialog(std::string head, const QString& source, char
     connect(choices_, &ImportChoices::changed, this, &TextImportDialog::refreshPreview);
 
     refreshPreview();
-    resize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 40);
+    fitToScreen(this, QSize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 40));
     separatorChoice_->setFocus();
 }
 
@@ -178,7 +182,7 @@ ImportOptions TextImportDialog::options() const {
 void TextImportDialog::refreshPreview() {
     const ImportOptions chosen = options();
     if (chosen.encoding.empty()) {
-        preview_->showFailure("choose or type the encoding");
+        preview_->showFailure(tr("choose or type the encoding"));
         return;
     }
     try {

@@ -4,9 +4,10 @@
 
 namespace kw::app {
 
-// The warning dialog: the caption in capitals as its title, the message in a text area that
-// wraps and scrolls, "OK", and "Help" when a help page is named (0 to 10; -1 for none), which
-// opens that page over the dialog.
+// The warning dialog of the program's notices: the caption in capitals as its title, the
+// message (sized to it, see MessageView), "OK", and "Help" when a help page is named (0 to 10;
+// -1 for none), which opens that page over the dialog. Other messages look the same
+// (MessageBox).
 class WarningDialog final : public QDialog {
     Q_OBJECT
 public:

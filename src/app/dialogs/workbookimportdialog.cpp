@@ -1,5 +1,6 @@
 #include "app/dialogs/workbookimportdialog.h"
 
+#include "app/dialogs/dialogparts.h"
 #include "app/dialogs/importparts.h"
 #include "app/qtlocale.h"
 #include "core/base/failure.h"
@@ -22,10 +23,10 @@ WorkbookImportDialog::WorkbookImportDialog(std::shared_ptr<const Workbook> book,
                                            const QString& source, char decimal, QWidget* parent)
     : QDialog(parent), book_(std::move(book)), decimal_(decimal) {
     setObjectName("workbookimportdialog");
-    setWindowTitle("Import workbook");
+    setWindowTitle(tr("Import workbook"));
     setModal(true);
 
-    auto* sourceLabel = new QLabel(QString("File: %1").arg(QFileInfo(source).fileName()), this);
+    auto* sourceLabel = new QLabel(tr("File: %1").arg(QFileInfo(source).fileName()), this);
     sourceLabel->setObjectName("source");
     sourceLabel->setToolTip(source);
     sheetChoice_ = new QComboBox(this);
@@ -36,16 +37,16 @@ WorkbookImportDialog::WorkbookImportDialog(std::shared_ptr<const Workbook> book,
     }
     blockEdit_ = new QLineEdit(this);
     blockEdit_->setObjectName("block");
-    blockEdit_->setPlaceholderText("the whole used range");
-    blockEdit_->setToolTip("The cells to read, such as A1:C40; the first row holds the names. "
-                           "Empty: all the cells the sheet uses.");
+    blockEdit_->setPlaceholderText(tr("the whole used range"));
+    blockEdit_->setToolTip(tr("The cells to read, such as A1:C40; the first row holds the names. "
+                              "Empty: all the cells the sheet uses."));
 
     auto* grid = new QGridLayout;
-    auto* sheetCaption = new QLabel("&Sheet:", this);
+    auto* sheetCaption = new QLabel(tr("&Sheet:"), this);
     sheetCaption->setBuddy(sheetChoice_);
     grid->addWidget(sheetCaption, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(sheetChoice_, 0, 1, Qt::AlignLeft);
-    auto* blockCaption = new QLabel("B&lock:", this);
+    auto* blockCaption = new QLabel(tr("B&lock:"), this);
     blockCaption->setBuddy(blockEdit_);
     grid->addWidget(blockCaption, 1, 0, Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(blockEdit_, 1, 1);
@@ -69,7 +70,7 @@ WorkbookImportDialog::WorkbookImportDialog(std::shared_ptr<const Workbook> book,
     connect(choices_, &ImportChoices::changed, this, &WorkbookImportDialog::refreshPreview);
 
     chooseSheet();
-    resize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 40);
+    fitToScreen(this, QSize(fontMetrics().averageCharWidth() * 100, fontMetrics().height() * 40));
     sheetChoice_->setFocus();
 }
 

@@ -3,13 +3,14 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QPainter>
-#include <QStyleOptionHeader>
+#include <QStyleOptionHeaderV2>
 #include <QTableView>
 
 namespace kw::app {
 
 CornerLabel::CornerLabel(QTableView* view)
-    : QObject(view), corner_(view->findChild<QAbstractButton*>()) {
+    : QObject(view),
+      corner_(view->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
     if (corner_ != nullptr) {
         corner_->installEventFilter(this);
     }
@@ -19,6 +20,7 @@ void CornerLabel::setText(const QString& text) {
     text_ = text;
     if (corner_ != nullptr) {
         corner_->setAccessibleName(text);
+        corner_->setToolTip(text);
         corner_->update();
     }
 }
@@ -28,11 +30,20 @@ bool CornerLabel::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     QPainter painter(corner_);
-    QStyleOptionHeader option;
+    QStyleOptionHeaderV2 option;
     option.initFrom(corner_);
     option.rect = corner_->rect();
-    option.text = text_;
     option.textAlignment = Qt::AlignCenter;
+    option.textElideMode = Qt::ElideNone;
+    // Cut at its end, and then set to the left, so that its beginning shows.
+    const int room =
+        corner_->style()->subElementRect(QStyle::SE_HeaderLabel, &option, corner_).width();
+    const QFontMetrics metrics = corner_->fontMetrics();
+    option.text = text_;
+    if (metrics.horizontalAdvance(text_) > room) {
+        option.text = metrics.elidedText(text_, Qt::ElideRight, room);
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    }
     corner_->style()->drawControl(QStyle::CE_Header, &option, &painter, corner_);
     return true;
 }

@@ -9,7 +9,8 @@ class QTableView;
 namespace kw::app {
 
 // A text on the corner button of a table view, the top-left cell of a grid: painted like a
-// header, and the button's accessible name.
+// header (elided at its end where the row headers are narrower than it), the button's
+// accessible name and, whole, its tooltip.
 class CornerLabel final : public QObject {
 public:
     explicit CornerLabel(QTableView* view);

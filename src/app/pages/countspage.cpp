@@ -9,11 +9,16 @@
 namespace kw::app {
 
 CountsPage::CountsPage(QWidget* parent) : QWidget(parent) {
-    auto* save = new QPushButton("Save Counts To Excel", this);
+    setObjectName("countsPage");
+    auto* save = new QPushButton(tr("Save Counts To Excel"), this);
     save->setObjectName("SaveCountsToExcelButton");
+    save->setAccessibleDescription(tr("Writes the counts to the spreadsheet"));
     connect(save, &QPushButton::clicked, this, &CountsPage::saveCountsClicked);
     countsGrid_ = new ResultGridView("countgrid", 2, 1, this);
+    countsGrid_->setAccessibleName(tr("counts"));
+    countsGrid_->setAccessibleDescription(tr("The number of cases of each test value by group"));
     ResultGridView::setCellSizes(countsGrid_, 10);
+    countsGrid_->setTabKeyNavigation(false); // Tab leaves the grid; arrow keys move in it
     auto* strip = new QHBoxLayout;
     strip->setContentsMargins(6, 6, 6, 6);
     strip->addWidget(save);

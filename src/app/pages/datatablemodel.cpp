@@ -25,16 +25,29 @@ int DataTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DataTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+    const bool shown = role == Qt::DisplayRole || role == Qt::ToolTipRole;
+    if (!index.isValid() || (!shown && role != Qt::EditRole)) {
         return {};
     }
     const std::string_view text = session_.table().value(index.column() + 1, index.row() + 1);
+    if (role == Qt::ToolTipRole && text.empty()) {
+        return {};
+    }
+    // The tooltip is the shown text: the whole value where the cell is too narrow for it.
     return role == Qt::EditRole ? qText(text) : qShown(text);
 }
 
 QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && namesEditable_ && editable_) {
-        return QString("Double-click to rename the variable");
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal) {
+        // The whole name (a narrow column cuts it), and how to rename it where that can be.
+        if (section < 0 || section >= columns_) {
+            return {};
+        }
+        QString tip = qShown(session_.table().name(section + 1));
+        if (namesEditable_ && editable_) {
+            tip += '\n' + tr("Double-click to rename the variable");
+        }
+        return tip;
     }
     if (role != Qt::DisplayRole) {
         return {};

@@ -1,7 +1,9 @@
 #include "app/pages/datatableview.h"
 
+#include "app/pages/columnfit.h"
 #include "app/pages/cornerlabel.h"
 #include "app/pages/datatablemodel.h"
+#include "app/pages/gridheaderview.h"
 #include "app/pages/resultgridview.h"
 #include "app/qtlocale.h"
 
@@ -16,7 +18,7 @@
 namespace kw::app {
 
 DataTableView::DataTableView(Session& session, QWidget* parent)
-    : QTableView(parent), session_(session) {
+    : GridView(parent), session_(session) {
     setObjectName("inputgrid");
     model_ = new DataTableModel(session, this);
     setModel(model_);
@@ -25,7 +27,9 @@ DataTableView::DataTableView(Session& session, QWidget* parent)
                     QAbstractItemView::AnyKeyPressed);
     corner_ = new CornerLabel(this);
     // Room for the corner's label ("no data", "input") beside the case numbers.
-    verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance("no data") + 12);
+    rowHeader()->setLeastWidth(fontMetrics().horizontalAdvance("no data") + 12);
+    setAccessibleTexts(tr("Data table"), tr("The data: one variable per column, one case per "
+                                            "row. Type in a cell to change its value."));
     connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, &DataTableView::editName);
     // The editor sits over its header section: when the sections move, it is done.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
@@ -36,8 +40,12 @@ DataTableView::DataTableView(Session& session, QWidget* parent)
 
 void DataTableView::reload() {
     finishNameEdit(false);
-    model_->reload();
-    corner_->setText(qText(session_.table().label()));
+    model_->reload(); // the columns are fitted on the reset
+    const QString label = qText(session_.table().label());
+    corner_->setText(label);
+    const int room = std::max(fontMetrics().horizontalAdvance(label),
+                              fontMetrics().horizontalAdvance("no data"));
+    rowHeader()->setLeastWidth(std::min(room + 12, columnWidthLimit(*this)));
 }
 
 void DataTableView::setEditable(bool editable) {
@@ -66,7 +74,7 @@ void DataTableView::editName(int col) {
     nameColumn_ = col;
     nameEditor_ = new QLineEdit(header->viewport());
     nameEditor_->setObjectName("nameeditor");
-    nameEditor_->setAccessibleName("Variable name");
+    nameEditor_->setAccessibleName(tr("Variable name"));
     nameEditor_->setText(qText(session_.table().name(col + 1)));
     nameEditor_->setGeometry(header->sectionViewportPosition(col), 0, header->sectionSize(col),
                              header->height());
@@ -83,7 +91,7 @@ bool DataTableView::eventFilter(QObject* watched, QEvent* event) {
         finishNameEdit(false);
         return true;
     }
-    return QTableView::eventFilter(watched, event);
+    return GridView::eventFilter(watched, event);
 }
 
 void DataTableView::finishNameEdit(bool take) {

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "app/pages/gridview.h"
 #include "core/session/session.h"
-
-#include <QTableView>
 
 class QLineEdit;
 
@@ -12,9 +11,10 @@ class CornerLabel;
 class DataTableModel;
 
 // The "input" page: the session's data table, its cells editable, its label ("no data",
-// "input") in the corner. The names of a typed table are edited in place too: a double-click
-// on a column's header opens an editor over it (Enter takes the name, Escape keeps the old).
-class DataTableView final : public QTableView {
+// "input") in the corner, the case numbers as row headers. The names of a typed table are
+// edited in place too: a double-click on a column's header opens an editor over it (Enter
+// takes the name, Escape keeps the old).
+class DataTableView final : public GridView {
     Q_OBJECT
 public:
     explicit DataTableView(Session& session, QWidget* parent = nullptr);

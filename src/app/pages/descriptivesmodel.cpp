@@ -33,6 +33,10 @@ QVariant DescriptivesModel::data(const QModelIndex& index, int role) const {
         return column == group || column == letters ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                                     : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole) {
+        // A name whole where its column is too narrow for it.
+        return column == group ? QVariant(qShown(details_->groups[g])) : QVariant();
+    }
     if (role != Qt::DisplayRole && role != sortRole) {
         return {};
     }
@@ -69,27 +73,29 @@ QVariant DescriptivesModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const char* const titles[columns] = {"group", "letters", "n",   "median",    "q1",
-                                                "q3",    "min",     "max", "mean rank", "rank sum"};
+    static const char* const titles[columns] = {
+        QT_TR_NOOP("group"),     QT_TR_NOOP("letters"), QT_TR_NOOP("n"),   QT_TR_NOOP("median"),
+        QT_TR_NOOP("q1"),        QT_TR_NOOP("q3"),      QT_TR_NOOP("min"), QT_TR_NOOP("max"),
+        QT_TR_NOOP("mean rank"), QT_TR_NOOP("rank sum")};
     static const char* const tips[columns] = {
         nullptr,
-        "Groups that share a letter do not differ: their adjusted p is not below alpha",
-        "The number of cases",
+        QT_TR_NOOP("Groups that share a letter do not differ: their adjusted p is not below alpha"),
+        QT_TR_NOOP("The number of cases"),
         nullptr,
-        "The first quartile, by R's default definition (type 7)",
-        "The third quartile, by R's default definition (type 7)",
+        QT_TR_NOOP("The first quartile, by R's default definition (type 7)"),
+        QT_TR_NOOP("The third quartile, by R's default definition (type 7)"),
         nullptr,
         nullptr,
-        "The mean of the group's ranks in the whole ranking (ties get their mean rank)",
-        "The sum of the group's ranks in the whole ranking"};
+        QT_TR_NOOP("The mean of the group's ranks in the whole ranking (ties get their mean rank)"),
+        QT_TR_NOOP("The sum of the group's ranks in the whole ranking")};
     if (section < 0 || section >= columns) {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return QString(titles[section]);
+        return tr(titles[section]);
     }
     if (role == Qt::ToolTipRole && tips[section] != nullptr) {
-        return QString(tips[section]);
+        return tr(tips[section]);
     }
     return {};
 }

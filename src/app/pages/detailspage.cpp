@@ -4,11 +4,14 @@
 #include "app/pages/detailsnumbers.h"
 #include "app/pages/detailstableview.h"
 #include "app/pages/pairsmodel.h"
+#include "app/panelscrollarea.h"
 #include "app/qtlocale.h"
 #include "core/results/detailsreport.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -31,7 +34,7 @@ namespace {
 QLabel* heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont f = label->font();
-    f.setPointSize(11);
+    f.setPointSize(std::max(11, f.pointSize() + 1)); // larger with a large system font
     f.setBold(true);
     label->setFont(f);
     return label;
@@ -110,28 +113,29 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     dfValue_ = value("dfvalue", band);
     caseCountValue_ = value("casecount", band);
     asymptoticValue_ = value("pasymptotic", band);
-    resampledCaption_ = caption("p, exact:", band);
+    resampledCaption_ = caption(tr("p, exact:"), band);
     resampledCaption_->setObjectName("presampledcaption");
     resampledValue_ = value("presampled", band);
     intervalCaption_ =
-        caption("99% interval:", band, "The Clopper-Pearson interval of the Monte Carlo p");
+        caption(tr("99% interval:"), band, tr("The Clopper-Pearson interval of the Monte Carlo p"));
     intervalValue_ = value("pinterval", band);
-    relabellingsCaption_ =
-        caption("relabellings:", band, "Random relabellings of the cases the Monte Carlo p counts");
+    relabellingsCaption_ = caption(tr("relabellings:"), band,
+                                   tr("Random relabellings of the cases the Monte Carlo p counts"));
     relabellingsValue_ = value("relabellings", band);
     epsilonValue_ = value("epsilon2", band);
     epsilonInterval_ = value("epsilon2interval", band);
     etaValue_ = value("eta2h", band);
     etaInterval_ = value("eta2hinterval", band);
     bootstrapValue_ = value("bootstrap", band);
-    test->addWidget(heading("over-all test:", band), 0, 0, 1, 4);
-    test->addWidget(caption("H:", band, "The statistic, corrected for ties"), 1, 0);
+    test->addWidget(heading(tr("over-all test:"), band), 0, 0, 1, 4);
+    test->addWidget(caption(tr("H:"), band, tr("The statistic, corrected for ties")), 1, 0);
     test->addWidget(hValue_, 1, 1);
-    test->addWidget(caption("df:", band), 1, 2);
+    test->addWidget(caption(tr("df:"), band), 1, 2);
     test->addWidget(dfValue_, 1, 3);
-    test->addWidget(caption("N:", band, "The cases included"), 2, 0);
+    test->addWidget(caption(tr("N:"), band, tr("The cases included")), 2, 0);
     test->addWidget(caseCountValue_, 2, 1);
-    test->addWidget(caption("p, asymptotic:", band, "From the chi-square distribution"), 2, 2);
+    test->addWidget(caption(tr("p, asymptotic:"), band, tr("From the chi-square distribution")), 2,
+                    2);
     test->addWidget(asymptoticValue_, 2, 3);
     test->addWidget(resampledCaption_, 3, 0);
     test->addWidget(resampledValue_, 3, 1);
@@ -139,18 +143,19 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     test->addWidget(intervalValue_, 3, 3);
     test->addWidget(relabellingsCaption_, 4, 0);
     test->addWidget(relabellingsValue_, 4, 1, 1, 3);
-    test->addWidget(heading("effect sizes:", band), 5, 0, 1, 4);
-    test->addWidget(caption("ε²:", band, "Epsilon-squared, H / (N - 1)"), 6, 0);
+    test->addWidget(heading(tr("effect sizes:"), band), 5, 0, 1, 4);
+    test->addWidget(caption(tr("ε²:"), band, tr("Epsilon-squared, H / (N - 1)")), 6, 0);
     test->addWidget(epsilonValue_, 6, 1);
-    test->addWidget(caption("95% interval:", band, "Percentile bootstrap interval"), 6, 2);
+    test->addWidget(caption(tr("95% interval:"), band, tr("Percentile bootstrap interval")), 6, 2);
     test->addWidget(epsilonInterval_, 6, 3);
-    test->addWidget(caption("η²(H):", band, "Eta-squared of H, (H - k + 1) / (N - k)"), 7, 0);
+    test->addWidget(caption(tr("η²(H):"), band, tr("Eta-squared of H, (H - k + 1) / (N - k)")), 7,
+                    0);
     test->addWidget(etaValue_, 7, 1);
-    test->addWidget(caption("95% interval:", band, "Percentile bootstrap interval"), 7, 2);
+    test->addWidget(caption(tr("95% interval:"), band, tr("Percentile bootstrap interval")), 7, 2);
     test->addWidget(etaInterval_, 7, 3);
-    test->addWidget(caption("bootstrap:", band,
-                            "Percentile bootstrap: each resample draws every group's cases "
-                            "anew from its own cases"),
+    test->addWidget(caption(tr("bootstrap:"), band,
+                            tr("Percentile bootstrap: each resample draws every group's cases "
+                               "anew from its own cases")),
                     8, 0);
     test->addWidget(bootstrapValue_, 8, 1, 1, 3);
     test->setColumnStretch(4, 1);
@@ -161,22 +166,22 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     pairs_ = new PairsModel(this);
     pairsView_ = new DetailsTableView("pairs", pairs_, 12, band);
     auto* pairChoices = new QHBoxLayout;
-    pairChoices->addWidget(captionOf(methodChoice_, "method:", band));
+    pairChoices->addWidget(captionOf(methodChoice_, tr("method:"), band));
     pairChoices->addWidget(methodChoice_);
     pairChoices->addItem(gap());
-    pairChoices->addWidget(captionOf(adjustmentChoice_, "adjustment:", band));
+    pairChoices->addWidget(captionOf(adjustmentChoice_, tr("adjustment:"), band));
     pairChoices->addWidget(adjustmentChoice_);
     pairChoices->addItem(gap());
-    pairChoices->addWidget(captionOf(controlChoice_, "control group:", band));
+    pairChoices->addWidget(captionOf(controlChoice_, tr("control group:"), band));
     pairChoices->addWidget(controlChoice_);
     pairChoices->addStretch();
 
     apaLine_ = new QLineEdit(band);
     apaLine_->setObjectName("apaline");
     apaLine_->setReadOnly(true);
-    auto* copy = new QPushButton("copy", band);
+    auto* copy = new QPushButton(tr("copy"), band);
     copy->setObjectName("copyapa");
-    copy->setToolTip("Copies the line for a paper to the clipboard");
+    copy->setToolTip(tr("Copies the line for a paper to the clipboard"));
     connect(copy, &QPushButton::clicked, this, [this] {
         if (!apaLine_->text().isEmpty()) {
             QGuiApplication::clipboard()->setText(apaLine_->text());
@@ -198,18 +203,18 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(test);
     layout->addSpacing(lines / 2);
-    layout->addWidget(heading("for a paper:", band));
+    layout->addWidget(heading(tr("for a paper:"), band));
     layout->addLayout(apa);
     layout->addSpacing(lines / 2);
-    layout->addWidget(heading("groups (quartiles: R's type 7):", band));
+    layout->addWidget(heading(tr("groups (quartiles: R's type 7):"), band));
     layout->addWidget(descriptivesView_, 1);
     layout->addWidget(lettersNote_);
     layout->addSpacing(lines / 2);
-    layout->addWidget(heading("pairwise comparisons:", band));
+    layout->addWidget(heading(tr("pairwise comparisons:"), band));
     layout->addLayout(pairChoices);
     layout->addWidget(pairsView_, 3);
     layout->addSpacing(lines / 2);
-    layout->addWidget(heading("methods:", band));
+    layout->addWidget(heading(tr("methods:"), band));
     layout->addWidget(methods_);
     layout->addStretch(0);
 
@@ -218,22 +223,28 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     scroll->setWidget(band);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // The band on the page's own background, as the row above it.
+    band->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab visits what it holds; it follows the focus
 
     // The choices of the resampling, "compute" and the status above the band.
-    auto* top = new QHBoxLayout;
+    // They scroll sideways where the page is narrower than they are (a large font).
+    auto* topRow = new QWidget;
+    auto* top = new QHBoxLayout(topRow);
     top->setContentsMargins(6, 4, 6, 0);
-    top->addWidget(captionOf(exactChoice_, "exact p:", this));
+    top->addWidget(captionOf(exactChoice_, tr("exact p:"), this));
     top->addWidget(exactChoice_);
     top->addItem(gap());
-    top->addWidget(captionOf(resamplesBox_, "resamples:", this));
+    top->addWidget(captionOf(resamplesBox_, tr("resamples:"), this));
     top->addWidget(resamplesBox_);
     top->addItem(gap());
-    top->addWidget(captionOf(seedEdit_, "seed:", this));
+    top->addWidget(captionOf(seedEdit_, tr("seed:"), this));
     top->addWidget(seedEdit_);
     top->addStretch();
-    auto* compute = new QPushButton("compute", this);
+    auto* compute = new QPushButton(tr("compute"), this);
     compute->setObjectName("computedetails");
-    compute->setToolTip("Computes the details for these choices");
+    compute->setToolTip(tr("Computes the details for these choices"));
     QFont bold = compute->font();
     bold.setBold(true);
     compute->setFont(bold);
@@ -250,67 +261,171 @@ DetailsPage::DetailsPage(QWidget* parent) : QWidget(parent) {
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(2);
-    page->addLayout(top);
+    auto* topScroll = new PanelScrollArea(topRow, this);
+    topScroll->setObjectName("detailschoicesscroll");
+    topScroll->setNarrowest(1);
+    page->addWidget(topScroll);
     page->addWidget(statusLabel_);
     page->addWidget(scroll, 1);
+
+    // Tab leaves a table for the next control; arrow keys move between its cells.
+    descriptivesView_->setTabKeyNavigation(false);
+    pairsView_->setTabKeyNavigation(false);
+    // For screen readers: what each grid and text holds.
+    descriptivesView_->setAccessibleName(tr("groups"));
+    descriptivesView_->setAccessibleDescription(
+        tr("The descriptives of each group, with their letters"));
+    pairsView_->setAccessibleName(tr("pairwise comparisons"));
+    pairsView_->setAccessibleDescription(
+        tr("Each pair of groups: the difference, its test "
+           "statistic and p-values, and whether it is significant"));
+    apaLine_->setAccessibleName(tr("for a paper"));
+    apaLine_->setAccessibleDescription(tr("The result as a line for a paper"));
+    copy->setAccessibleDescription(copy->toolTip());
+    compute->setAccessibleDescription(compute->toolTip());
+    methods_->setAccessibleName(tr("methods"));
+    methods_->setAccessibleDescription(tr("The methods paragraph"));
+    statusLabel_->setAccessibleName(tr("status of the details"));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{exactChoice_, resamplesBox_, seedEdit_, methodChoice_,
+                                         adjustmentChoice_, controlChoice_}) {
+        control->setAccessibleDescription(control->toolTip());
+    }
+
+    // Tab follows the page as it is seen: the choices and "compute", then the band from the
+    // top down (see focusNextPrevChild).
+    tabOrder_ = {exactChoice_,      resamplesBox_,  seedEdit_,         compute,
+                 apaLine_,          copy,           descriptivesView_, methodChoice_,
+                 adjustmentChoice_, controlChoice_, pairsView_,        methods_};
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->focusPolicy() & Qt::TabFocus) {
+            w->installEventFilter(this);
+        }
+    }
 
     methodChanged();
     showStatus(Status::noResults);
 }
 
+// Qt's focus chain runs through the page in the order its controls were made and moved into
+// the band and the row above it; Tab and Shift+Tab follow tabOrder_ instead, within the page
+// and on coming into it.
+
+bool DetailsPage::takesTab(const QWidget* w) {
+    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
+}
+
+void DetailsPage::tabInto(QWidget* w, bool next) {
+    moving_ = true;
+    w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    moving_ = false;
+}
+
+bool DetailsPage::focusNextPrevChild(bool next) {
+    const QWidget* focus = QApplication::focusWidget();
+    const auto at = std::find_if(tabOrder_.begin(), tabOrder_.end(), [focus](QWidget* w) {
+        return focus != nullptr && (w == focus || w->isAncestorOf(focus));
+    });
+    if (at == tabOrder_.end()) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    const int step = next ? 1 : -1;
+    for (auto i = (at - tabOrder_.begin()) + step;
+         i >= 0 && i < static_cast<std::ptrdiff_t>(tabOrder_.size()); i += step) {
+        QWidget* w = tabOrder_[static_cast<std::size_t>(i)];
+        if (takesTab(w)) {
+            tabInto(w, next);
+            return true;
+        }
+    }
+    // Out of the page: to the control before or after it in the window's chain.
+    QWidget* w = this;
+    do {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+    } while (w != this && (isAncestorOf(w) || !takesTab(w)));
+    if (w == this) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    tabInto(w, next);
+    return true;
+}
+
+bool DetailsPage::eventFilter(QObject* watched, QEvent* event) {
+    // Tab from outside the page lands on its first control, Shift+Tab on its last.
+    if (event->type() == QEvent::FocusIn && !moving_) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            const bool next = reason == Qt::TabFocusReason;
+            QWidget* entry = nullptr;
+            for (std::size_t i = 0; i < tabOrder_.size() && entry == nullptr; ++i) {
+                QWidget* w = tabOrder_[next ? i : tabOrder_.size() - 1 - i];
+                entry = takesTab(w) ? w : nullptr;
+            }
+            auto* target = qobject_cast<QWidget*>(watched);
+            if (entry != nullptr && entry != target && !entry->isAncestorOf(target)) {
+                tabInto(entry, next);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void DetailsPage::buildChoices() {
-    exactChoice_ = new Chooser("exactmode", this,
-                               "How the p of H is found besides the asymptotic one: auto, exactly "
-                               "when that is quick, else by Monte Carlo; always exactly, however "
-                               "long it takes; never, by Monte Carlo");
+    exactChoice_ =
+        new Chooser("exactmode", this,
+                    tr("How the p of H is found besides the asymptotic one: auto, exactly "
+                       "when that is quick, else by Monte Carlo; always exactly, however "
+                       "long it takes; never, by Monte Carlo"));
     for (ExactMode mode : {ExactMode::automatic, ExactMode::always, ExactMode::never}) {
         exactChoice_->addItem(exactModeName(mode), static_cast<int>(mode));
     }
     resamplesBox_ = new QSpinBox(this);
     resamplesBox_->setObjectName("resamples");
-    resamplesBox_->setToolTip(QString("Bootstrap resamples and Monte Carlo relabellings, both; by "
-                                      "default %1 and %2")
+    resamplesBox_->setToolTip(tr("Bootstrap resamples and Monte Carlo relabellings, both; by "
+                                 "default %1 and %2")
                                   .arg(DetailsRequest::bootstrapResamples)
                                   .arg(DetailsRequest::monteCarloResamples));
     // The bootstrap keeps every resample's statistics (16 bytes each): ten million at most.
     resamplesBox_->setRange(0, 10'000'000);
     resamplesBox_->setSingleStep(1000);
-    resamplesBox_->setSpecialValueText("default");
+    resamplesBox_->setSpecialValueText(tr("default"));
     resamplesBox_->setKeyboardTracking(false); // taken when typed in full
     resamplesBox_->setGroupSeparatorShown(true);
     seedEdit_ = new QLineEdit("1", this);
     seedEdit_->setObjectName("seed");
-    seedEdit_->setToolTip("The random numbers' seed: the same seed gives the same intervals and "
-                          "Monte Carlo p");
+    seedEdit_->setToolTip(tr("The random numbers' seed: the same seed gives the same intervals and "
+                             "Monte Carlo p"));
     seedEdit_->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]{1,19}"), seedEdit_));
     seedEdit_->setMaximumWidth(fontMetrics().horizontalAdvance(u'0') * 20 + 12);
     seedEdit_->setMinimumWidth(fontMetrics().horizontalAdvance(u'0') * 6 + 12);
     seedText_ = seedEdit_->text();
 
-    methodChoice_ = new Chooser("pairmethod", this, "How pairs of groups are compared");
-    methodChoice_->addItem("Dunn", static_cast<int>(PairwiseMethod::dunn));
-    methodChoice_->addItem("Conover-Iman", static_cast<int>(PairwiseMethod::conover));
-    methodChoice_->addItem("Dwass-Steel-Critchlow-Fligner", static_cast<int>(PairwiseMethod::dscf));
-    adjustmentChoice_ =
-        new Chooser("adjustment", this, "How the p-values are adjusted for the number of pairs");
+    methodChoice_ = new Chooser("pairmethod", this, tr("How pairs of groups are compared"));
+    methodChoice_->addItem(tr("Dunn"), static_cast<int>(PairwiseMethod::dunn));
+    methodChoice_->addItem(tr("Conover-Iman"), static_cast<int>(PairwiseMethod::conover));
+    methodChoice_->addItem(tr("Dwass-Steel-Critchlow-Fligner"),
+                           static_cast<int>(PairwiseMethod::dscf));
+    adjustmentChoice_ = new Chooser("adjustment", this,
+                                    tr("How the p-values are adjusted for the number of pairs"));
     const std::pair<Adjustment, const char*> adjustments[] = {
-        {Adjustment::none, "none"},
-        {Adjustment::bonferroni, "Bonferroni"},
-        {Adjustment::sidak, "Sidak"},
-        {Adjustment::holm, "Holm"},
-        {Adjustment::holmSidak, "Holm-Sidak"},
-        {Adjustment::hochberg, "Hochberg"},
-        {Adjustment::hommel, "Hommel"},
-        {Adjustment::benjaminiHochberg, "Benjamini-Hochberg"},
-        {Adjustment::benjaminiYekutieli, "Benjamini-Yekutieli"}};
+        // The names of the adjustments, translated where they are shown.
+        {Adjustment::none, QT_TR_NOOP("none")},
+        {Adjustment::bonferroni, QT_TR_NOOP("Bonferroni")},
+        {Adjustment::sidak, QT_TR_NOOP("Sidak")},
+        {Adjustment::holm, QT_TR_NOOP("Holm")},
+        {Adjustment::holmSidak, QT_TR_NOOP("Holm-Sidak")},
+        {Adjustment::hochberg, QT_TR_NOOP("Hochberg")},
+        {Adjustment::hommel, QT_TR_NOOP("Hommel")},
+        {Adjustment::benjaminiHochberg, QT_TR_NOOP("Benjamini-Hochberg")},
+        {Adjustment::benjaminiYekutieli, QT_TR_NOOP("Benjamini-Yekutieli")}};
     for (const auto& [adjustment, title] : adjustments) {
-        adjustmentChoice_->addItem(title, static_cast<int>(adjustment));
+        adjustmentChoice_->addItem(tr(title), static_cast<int>(adjustment));
     }
     adjustmentChoice_->setCurrentIndex(adjustmentChoice_->findData(int(Adjustment::holm)));
-    controlChoice_ = new Chooser("controlgroup", this,
-                                 "Compare each group with this one only (Dunn and Conover-Iman)");
-    controlChoice_->addItem("none (all pairs)");
+    controlChoice_ = new Chooser(
+        "controlgroup", this, tr("Compare each group with this one only (Dunn and Conover-Iman)"));
+    controlChoice_->addItem(tr("none (all pairs)"));
 
     auto changed = [this] { emit choicesChanged(); };
     for (QComboBox* box : {exactChoice_, adjustmentChoice_, controlChoice_}) {
@@ -397,28 +512,28 @@ void DetailsPage::showStatus(Status status) {
     QString text;
     switch (status) {
     case Status::noResults:
-        text = "No completed calculation to describe: press calculate first.";
+        text = tr("No completed calculation to describe: press calculate first.");
         break;
     case Status::notComputed:
-        text = QString("Not computed for these choices yet: press compute. With %1 cases this "
-                       "takes a while; Cancel in the status bar (or Escape) stops it.")
+        text = tr("Not computed for these choices yet: press compute. With %1 cases this "
+                  "takes a while; Cancel in the status bar (or Escape) stops it.")
                    .arg(detailCount(cases_ ? cases_->cases.size() : 0));
         break;
     case Status::computing:
-        text = "Computing...";
+        text = tr("Computing...");
         break;
     case Status::computed:
         if (cases_) {
-            text = QString("%1 by %2, %3 cases.")
+            text = tr("%1 by %2, %3 cases.")
                        .arg(qShown(cases_->testName), qShown(cases_->groupName),
                             detailCount(cases_->cases.size()));
         }
         break;
     case Status::cancelled:
-        text = "Cancelled: nothing computed for these choices.";
+        text = tr("Cancelled: nothing computed for these choices.");
         break;
     case Status::failed:
-        text = "Nothing computed for these choices.";
+        text = tr("Nothing computed for these choices.");
         break;
     }
     statusLabel_->setText(text);
@@ -438,7 +553,7 @@ void DetailsPage::clearValues() {
                           etaValue_, etaInterval_, bootstrapValue_}) {
         label->setText("-----");
     }
-    resampledCaption_->setText("p, permutation:");
+    resampledCaption_->setText(tr("p, permutation:"));
     for (QLabel* label :
          {intervalCaption_, intervalValue_, relabellingsCaption_, relabellingsValue_}) {
         label->setVisible(true);
@@ -455,11 +570,12 @@ void DetailsPage::showDetails(std::shared_ptr<const Details> details, char decim
     descriptivesView_->setColumnHidden(DescriptivesModel::letters, d.letters.empty());
     descriptivesView_->fitContents();
     if (d.letters.empty()) {
-        lettersNote_->setText("No letters: each group is compared with the control group only.");
+        lettersNote_->setText(
+            tr("No letters: each group is compared with the control group only."));
     } else {
         lettersNote_->setText(
-            QString("letters: groups that share a letter do not differ at alpha = %1 (by the "
-                    "adjusted p of the pairwise comparisons below).")
+            tr("letters: groups that share a letter do not differ at alpha = %1 (by the "
+               "adjusted p of the pairwise comparisons below).")
                 .arg(detailNumber(d.request.alpha, decimal)));
     }
     showOverallTest(d, decimal);
@@ -482,18 +598,18 @@ void DetailsPage::showOverallTest(const Details& d, char decimal) {
     caseCountValue_->setText(detailCount(d.caseCount));
     const PermutationP& p = d.pValue;
     asymptoticValue_->setText(detailNumber(p.asymptotic, decimal));
-    resampledCaption_->setText(p.exact ? "p, exact:" : "p, Monte Carlo:");
-    resampledCaption_->setToolTip(p.exact ? "Over all assignments of the observed midranks to "
-                                            "groups of the observed sizes"
-                                          : "The share of random relabellings of the cases "
-                                            "whose H is at least the observed one");
+    resampledCaption_->setText(p.exact ? tr("p, exact:") : tr("p, Monte Carlo:"));
+    resampledCaption_->setToolTip(p.exact ? tr("Over all assignments of the observed midranks to "
+                                               "groups of the observed sizes")
+                                          : tr("The share of random relabellings of the cases "
+                                               "whose H is at least the observed one"));
     resampledValue_->setText(detailNumber(p.p, decimal));
     for (QLabel* label :
          {intervalCaption_, intervalValue_, relabellingsCaption_, relabellingsValue_}) {
         label->setVisible(!p.exact);
     }
     intervalValue_->setText(p.interval ? detailInterval(*p.interval, decimal) : QString());
-    relabellingsValue_->setText(QString("%1 (seed %2)")
+    relabellingsValue_->setText(tr("%1 (seed %2)")
                                     .arg(detailCount(p.resamples))
                                     .arg(static_cast<qulonglong>(d.request.seed)));
 
@@ -502,7 +618,7 @@ void DetailsPage::showOverallTest(const Details& d, char decimal) {
     epsilonInterval_->setText(detailInterval(e.epsilonSquaredInterval, decimal));
     etaValue_->setText(detailNumber(e.etaSquared, decimal));
     etaInterval_->setText(detailInterval(e.etaSquaredInterval, decimal));
-    bootstrapValue_->setText(QString("percentile, %1 resamples within groups (seed %2)")
+    bootstrapValue_->setText(tr("percentile, %1 resamples within groups (seed %2)")
                                  .arg(detailCount(e.resamples))
                                  .arg(static_cast<qulonglong>(e.seed)));
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -63,6 +64,10 @@ public:
     void showStatus(Status status);
     Status status() const { return status_; }
 
+protected:
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // A chooser, the resamples or the seed changed.
     void choicesChanged();
@@ -112,6 +117,10 @@ private:
 
     QLineEdit* apaLine_;
     QPlainTextEdit* methods_;
+    std::vector<QWidget*> tabOrder_; // the controls in the order Tab visits them
+    bool moving_ = false;            // the focus moves along tabOrder_
+    static bool takesTab(const QWidget* w);
+    void tabInto(QWidget* w, bool next);
 };
 
 } // namespace kw::app

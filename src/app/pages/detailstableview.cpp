@@ -19,7 +19,7 @@ constexpr int fewestRows = 3;
 
 DetailsTableView::DetailsTableView(const QString& name, QAbstractItemModel* model, int shownRows,
                                    QWidget* parent)
-    : QTableView(parent), shownRows_(shownRows) {
+    : GridView(parent), shownRows_(shownRows) {
     setObjectName(name);
     // Sorted through a proxy by what the model gives to sort by: numbers as numbers.
     auto* sorted = new QSortFilterProxyModel(this);
@@ -36,14 +36,24 @@ DetailsTableView::DetailsTableView(const QString& name, QAbstractItemModel* mode
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // Some room between the numbers of neighbouring columns.
+    setColumnPadding(fontMetrics().horizontalAdvance(u'x'));
+    setFrozenFirstColumn(true);
+    if (name == "descriptives") {
+        setAccessibleTexts(tr("Descriptives"),
+                           tr("One row per group: its letters, n, median, quartiles, extremes, "
+                              "mean rank and rank sum. Click a column's header to sort by it."));
+    } else if (name == "pairs") {
+        setAccessibleTexts(tr("Pairwise comparisons"),
+                           tr("One row per pair of groups: the statistic, p, adjusted p and the "
+                              "difference of the mean ranks. Click a column's header to sort by "
+                              "it."));
+    }
 }
 
 void DetailsTableView::fitContents() {
-    resizeColumnsToContents();
-    // Some room between the numbers of neighbouring columns.
-    const int padding = fontMetrics().horizontalAdvance(u'x');
-    for (int c = 0; c < model()->columnCount(); ++c) {
-        setColumnWidth(c, columnWidth(c) + padding);
+    if (!userSizedColumns()) {
+        fitColumns();
     }
     fitHeight();
 }
@@ -57,7 +67,7 @@ void DetailsTableView::fitHeight() {
 }
 
 void DetailsTableView::resizeEvent(QResizeEvent* event) {
-    QTableView::resizeEvent(event);
+    GridView::resizeEvent(event);
     if (overflows_ != (horizontalHeader()->length() > viewport()->width())) {
         fitHeight();
     }
@@ -71,12 +81,12 @@ int DetailsTableView::heightFor(int rows) const {
 
 QSize DetailsTableView::sizeHint() const {
     const int rows = std::clamp(model()->rowCount(), fewestRows, shownRows_);
-    return {QTableView::sizeHint().width(), heightFor(rows)};
+    return {GridView::sizeHint().width(), heightFor(rows)};
 }
 
 QSize DetailsTableView::minimumSizeHint() const {
     // The rows it is meant to show: the page scrolls rather than squeezing the tables.
-    return {QTableView::minimumSizeHint().width(), sizeHint().height()};
+    return {GridView::minimumSizeHint().width(), sizeHint().height()};
 }
 
 } // namespace kw::app

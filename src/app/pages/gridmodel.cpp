@@ -41,8 +41,16 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return qShown(grid_->cell(col, row));
+    case Qt::ToolTipRole: {
+        // The shown text, whole where the column is too narrow for it.
+        const QString text = qShown(grid_->cell(col, row));
+        return text.trimmed().isEmpty() ? QVariant() : QVariant(text);
+    }
     case Qt::BackgroundRole:
+        // Set off like the headers, in the palette's colours (dark ones too), and bold.
         return fixed ? QVariant(QApplication::palette().button()) : QVariant();
+    case Qt::ForegroundRole:
+        return fixed ? QVariant(QApplication::palette().buttonText()) : QVariant();
     case Qt::FontRole:
         if (fixed) {
             QFont f;
@@ -56,13 +64,18 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || !grid_) {
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !grid_) {
         return {};
     }
+    // The tooltip is the whole text, for a header too narrow for it.
     if (orientation == Qt::Horizontal) {
-        return headerRows() > 0 ? cellText(section + headerColumns(), 0) : QVariant(section + 1);
+        return headerRows() > 0 ? headerText(section + headerColumns(), 0) : QVariant(section + 1);
     }
-    return headerColumns() > 0 ? cellText(0, section + headerRows()) : QVariant(section + 1);
+    return headerColumns() > 0 ? headerText(0, section + headerRows()) : QVariant(section + 1);
+}
+
+QString GridModel::headerText(int col, int row) const {
+    return grid_ ? qShown(grid_->cell(col, row)) : QString();
 }
 
 } // namespace kw::app

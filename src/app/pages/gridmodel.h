@@ -27,6 +27,8 @@ public:
     QString cellText(int col, int row) const;
 
 private:
+    // A header's text: as cellText, but a huge one shortened as cells are (qShown).
+    QString headerText(int col, int row) const;
     int headerRows() const { return fixedRows_ > 0 ? 1 : 0; }
     int headerColumns() const { return fixedColumns_ > 0 ? 1 : 0; }
 

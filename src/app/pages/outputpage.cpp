@@ -1,6 +1,7 @@
 #include "app/pages/outputpage.h"
 
 #include "app/pages/resultgridview.h"
+#include "app/panelscrollarea.h"
 #include "app/qtlocale.h"
 
 #include <QButtonGroup>
@@ -11,17 +12,20 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kw::app {
 
 namespace {
 
+// A label at `points` (at a 10-point system font; as much larger as the system font is larger).
 QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr, int points = 10) {
     auto* l = new QLabel(text, parent);
     if (name != nullptr) {
         l->setObjectName(name);
     }
     QFont f = l->font();
-    f.setPointSize(points);
+    f.setPointSize(std::max(points, f.pointSize() + points - 10));
     l->setFont(f);
     return l;
 }
@@ -29,33 +33,49 @@ QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr, 
 } // namespace
 
 OutputPage::OutputPage(QWidget* parent) : QWidget(parent) {
-    // The over-all test: captions and values in pairs of columns, two rows.
+    setObjectName("outputPage");
+    // The over-all test: each caption right beside its value, three pairs in a row, two rows;
+    // what is left of the width stays at the right, so that no value drifts off its caption.
     const char* names[5] = {"groupvar", "testvar", "chival", "dfnr", "pval"};
-    const char* captions[5] = {"group variable:", "test variable:", "test statistic:", "df:", "p:"};
+    const QString captions[5] = {tr("group variable:"), tr("test variable:"), tr("test statistic:"),
+                                 tr("df:"), tr("p:")};
+    const QString descriptions[5] = {
+        tr("The grouping variable of the test"), tr("The test variable of the test"),
+        tr("The Kruskal-Wallis statistic, corrected for ties"), tr("The degrees of freedom"),
+        tr("The p-value of the over-all test")};
     QLabel** values[5] = {&groupNameLabel_, &testNameLabel_, &chiSquareLabel_,
                           &degreesOfFreedomLabel_, &pValueLabel_};
     auto* test = new QGridLayout;
-    test->setHorizontalSpacing(8);
-    test->addWidget(label("over-all test:", this, nullptr, 11), 0, 0, 1, 2);
+    test->setHorizontalSpacing(6);
+    test->addWidget(label(tr("over-all test:"), this, "overallCaption", 11), 0, 0, 1, 3);
+    const int valueWidth = fontMetrics().horizontalAdvance("0000.000");
     for (int i = 0; i < 5; ++i) {
-        *values[i] = label("----------", this, names[i]);
-        (*values[i])->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        test->addWidget(label(captions[i], this), 1 + i % 2, (i / 2) * 2);
-        test->addWidget(*values[i], 1 + i % 2, (i / 2) * 2 + 1);
+        const int row = 1 + i % 2;
+        const int column = (i / 2) * 3; // caption, value, a gap before the next pair
+        QLabel* value = label("----------", this, names[i]);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setAccessibleDescription(descriptions[i]);
+        *values[i] = value;
+        QLabel* caption = label(captions[i], this);
+        caption->setBuddy(value); // read out as the value's label
+        test->addWidget(caption, row, column, Qt::AlignRight | Qt::AlignVCenter);
+        test->addWidget(value, row, column + 1, Qt::AlignLeft | Qt::AlignVCenter);
+        test->setColumnMinimumWidth(column + 1, valueWidth);
     }
-    // The pairs spread over the band, as far apart as there is room for.
-    for (int column : {1, 3, 5}) {
-        test->setColumnStretch(column, 1);
-    }
+    test->setColumnMinimumWidth(2, 16);
+    test->setColumnMinimumWidth(5, 16);
+    test->setColumnStretch(8, 1);
 
-    sortChoice_ = new QGroupBox("multiple comparison sorted by:", this);
+    sortChoice_ = new QGroupBox(tr("multiple comparison sorted by:"), this);
     sortChoice_->setObjectName("multisort");
     sortButtons_ = new QButtonGroup(sortChoice_);
     sortButtons_->setExclusive(true);
-    auto* byGroup = new QRadioButton("grouping variable", sortChoice_);
+    auto* byGroup = new QRadioButton(tr("grouping variable"), sortChoice_);
     byGroup->setObjectName("grouping variable");
-    auto* byMedian = new QRadioButton("group median", sortChoice_);
+    byGroup->setAccessibleDescription(tr("Sort the multiple comparison by grouping variable"));
+    auto* byMedian = new QRadioButton(tr("group median"), sortChoice_);
     byMedian->setObjectName("group median");
+    byMedian->setAccessibleDescription(tr("Sort the multiple comparison by group median"));
     sortButtons_->addButton(byGroup, static_cast<int>(SortBy::groupValue));
     sortButtons_->addButton(byMedian, static_cast<int>(SortBy::median));
     auto* sortLayout = new QVBoxLayout(sortChoice_);
@@ -65,23 +85,39 @@ OutputPage::OutputPage(QWidget* parent) : QWidget(parent) {
     connect(sortButtons_, &QButtonGroup::idClicked, this,
             [this](int id) { emit sortChosen(static_cast<SortBy>(id)); });
 
-    auto* band = new QHBoxLayout;
+    // The test and the sort choice side by side, scrolled sideways where the page is narrower.
+    auto* bandRow = new QWidget;
+    auto* band = new QHBoxLayout(bandRow);
     band->setContentsMargins(4, 0, 4, 0);
     band->addLayout(test, 1);
     band->addWidget(sortChoice_, 0, Qt::AlignTop);
+    auto* bandScroll = new PanelScrollArea(bandRow, this);
+    bandScroll->setObjectName("overallScroll");
+    bandScroll->setNarrowest(1);
 
-    comparisonHeading_ = label("multiple comparison of groups:", this, "mulcomplabel");
+    comparisonHeading_ = label(tr("multiple comparison of groups:"), this, "mulcomplabel");
     comparisonGrid_ = new ResultGridView("mulcompgrid", 2, 2, this);
+    comparisonGrid_->setAccessibleName(tr("multiple comparison of groups"));
+    comparisonGrid_->setAccessibleDescription(
+        tr("Each pair of groups: * where they differ at alpha, NS where they do not"));
+    comparisonHeading_->setBuddy(comparisonGrid_);
+    comparisonGrid_->setTabKeyNavigation(false); // Tab leaves the grid; arrow keys move in it
     QFont fixed("Monospace");
     fixed.setStyleHint(QFont::TypeWriter);
+    if (comparisonGrid_->font().pointSize() > 0) {
+        fixed.setPointSize(comparisonGrid_->font().pointSize()); // a large system font too
+    }
     comparisonGrid_->setFont(fixed);
     ResultGridView::setCellSizes(comparisonGrid_, 10); // wider characters
 
+    // The heading right under the band; the table below it takes the height, and without a
+    // comparison the heading stays where the table would begin.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
-    layout->addLayout(band);
+    layout->addWidget(bandScroll);
     layout->addWidget(comparisonHeading_);
     layout->addWidget(comparisonGrid_, 1);
+    layout->addStretch(0);
 }
 
 void OutputPage::showResults(const ViewState& view, std::shared_ptr<const Grid> comparison) {

@@ -47,6 +47,11 @@ QVariant PairsModel::data(const QModelIndex& index, int role) const {
         return column == first || column == second ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole) {
+        // A name whole where its column is too narrow for it.
+        const int g = column == first ? pair.first : column == second ? pair.second : -1;
+        return g < 0 ? QVariant() : QVariant(qShown(details_->groups[static_cast<std::size_t>(g)]));
+    }
     if (role != Qt::DisplayRole && role != sortRole) {
         return {};
     }
@@ -88,35 +93,36 @@ QVariant PairsModel::headerData(int section, Qt::Orientation orientation, int ro
     const bool title = role == Qt::DisplayRole;
     switch (static_cast<Column>(section)) {
     case first:
-        return title ? "group 1" : "The first group of the pair (with a control: the control)";
+        return title ? tr("group 1")
+                     : tr("The first group of the pair (with a control: the control)");
     case second:
-        return title ? "group 2" : "The second group of the pair";
+        return title ? tr("group 2") : tr("The second group of the pair");
     case statistic:
         switch (method()) {
         case PairwiseMethod::dunn:
-            return title ? "z" : "Dunn's z: positive when group 1 ranks higher";
+            return title ? tr("z") : tr("Dunn's z: positive when group 1 ranks higher");
         case PairwiseMethod::conover:
-            return title ? "t" : "Conover-Iman's t: positive when group 1 ranks higher";
+            return title ? tr("t") : tr("Conover-Iman's t: positive when group 1 ranks higher");
         case PairwiseMethod::dscf:
-            return title ? "W*"
-                         : "The Dwass-Steel-Critchlow-Fligner statistic: the pair ranked on its "
-                           "own, positive when group 1 ranks higher";
+            return title ? tr("W*")
+                         : tr("The Dwass-Steel-Critchlow-Fligner statistic: the pair ranked on its "
+                              "own, positive when group 1 ranks higher");
         }
         break;
     case df:
-        return title ? "df" : "The degrees of freedom of t, N - k";
+        return title ? tr("df") : tr("The degrees of freedom of t, N - k");
     case p:
-        return title ? "p" : "The two-sided p of the pair on its own";
+        return title ? tr("p") : tr("The two-sided p of the pair on its own");
     case pAdjusted:
-        return title ? "adjusted p"
+        return title ? tr("adjusted p")
                : method() == PairwiseMethod::dscf
-                   ? "The p from the studentized range: adjusted for the family already"
-                   : "The p adjusted for the number of pairs compared";
+                   ? tr("The p from the studentized range: adjusted for the family already")
+                   : tr("The p adjusted for the number of pairs compared");
     case meanRankDifference:
-        return title ? "mean rank difference"
-                     : "The mean rank of group 1 minus that of group 2, in the whole ranking";
+        return title ? tr("mean rank difference")
+                     : tr("The mean rank of group 1 minus that of group 2, in the whole ranking");
     case r:
-        return title ? "r" : "The effect size of the pair, z / sqrt(N)";
+        return title ? tr("r") : tr("The effect size of the pair, z / sqrt(N)");
     case columns:
         break;
     }

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "app/pages/gridview.h"
 #include "core/results/grid.h"
-
-#include <QTableView>
 
 #include <memory>
 
@@ -13,8 +12,9 @@ class GridModel;
 
 // A result grid of a page, read-only: its first fixed row as the column headers, its first
 // fixed column (when it has one) as the row headers with the grid's top-left cell in the
-// corner.
-class ResultGridView final : public QTableView {
+// corner. Without a fixed column its first column (the case numbers, the names of the rows)
+// stays in place while the others scroll.
+class ResultGridView final : public GridView {
     Q_OBJECT
 public:
     // Width of a cell in characters, as the grids were first drawn.
@@ -34,6 +34,7 @@ public:
 
 private:
     int rowsHeight() const;
+    void describe();
 
     GridModel* model_;
     CornerLabel* corner_ = nullptr;

@@ -22,6 +22,7 @@ public:
 
     void cancel() { stop_ = true; }
     double fraction() const { return fraction_.load(); }
+    // The stage reached, in the user's language.
     QString stage() const;
     std::vector<Failure> takeWarnings();
 

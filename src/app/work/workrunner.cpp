@@ -28,7 +28,7 @@ WorkRunner::WorkRunner(QMainWindow* window) : QObject(window), window_(window) {
     progress_->setObjectName("progress");
     progress_->setRange(0, 1000);
     progress_->setMaximumWidth(240);
-    cancel_ = new QPushButton("Cancel", window);
+    cancel_ = new QPushButton(tr("Cancel"), window);
     cancel_->setObjectName("cancelwork");
     cancel_->setFocusPolicy(Qt::NoFocus); // the window's focus stays where it was
     connect(cancel_, &QPushButton::clicked, this, &WorkRunner::cancel);
