@@ -64,6 +64,17 @@ void DataTableView::setNamesEditable(bool editable) {
     model_->setNamesEditable(editable);
 }
 
+DataTableView::~DataTableView() {
+    // A name being edited is dropped: the editor would otherwise lose its focus while the
+    // base class takes the widgets down, and report its end to a view that is half gone.
+    if (nameEditor_ != nullptr) {
+        nameEditor_->disconnect(this);
+        nameEditor_->removeEventFilter(this);
+        delete nameEditor_;
+        nameEditor_ = nullptr;
+    }
+}
+
 void DataTableView::editName(int col) {
     if (!namesEditable_ || !editable_ || col < 0 || col >= model_->columnCount()) {
         return;

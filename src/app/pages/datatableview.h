@@ -18,6 +18,7 @@ class DataTableView final : public GridView {
     Q_OBJECT
 public:
     explicit DataTableView(Session& session, QWidget* parent = nullptr);
+    ~DataTableView() override;
 
     // After the session's table was replaced, reordered or relabelled.
     void reload();
