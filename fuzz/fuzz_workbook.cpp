@@ -48,7 +48,10 @@ std::string withTrueChecksums(std::string bytes) {
 
 void refused(const kw::Failure& f) {
     FUZZ_CHECK(!f.message().empty());
-    FUZZ_CHECK(f.message().find("the reader's rewriting") == std::string::npos);
+    // At the start of the message only: the names of parts, quoted in other refusals, come
+    // from the input and may hold any text.
+    FUZZ_CHECK(f.message().rfind("the file cannot be read: the reader's rewriting", 0) ==
+               std::string::npos);
 }
 
 } // namespace
