@@ -2,6 +2,43 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>FileDialogs</name>
+    <message>
+        <location filename="../src/app/dialogs/filedialogs.cpp" line="+72"/>
+        <source>HTML files (*.html *.htm)</source>
+        <translation>HTML-Dateien (*.html *.htm)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+7"/>
+        <source>all files (*.*)</source>
+        <translation>alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <location line="-1"/>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF-Dateien (*.pdf)</translation>
+    </message>
+</context>
+<context>
+    <name>ReportPrinting</name>
+    <message>
+        <location filename="../src/app/reportprinting.cpp" line="+32"/>
+        <source>The report could not be written to %1: %2</source>
+        <translation>Der Bericht konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>There are no results to report yet: press calculate first.</source>
+        <translation>Es gibt noch keine Ergebnisse für einen Bericht: Drücken Sie zuerst auf „calculate“.</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>Kruskal-Wallis report</source>
+        <translation>Kruskal-Wallis-Bericht</translation>
+    </message>
+</context>
+<context>
     <name>kw::app::AboutDialog</name>
     <message>
         <location filename="../src/app/dialogs/aboutdialog.cpp" line="+16"/>
@@ -84,7 +121,7 @@
         <translation>Die Daten: eine Variable je Spalte, ein Fall je Zeile. Tippen Sie in eine Zelle, um ihren Wert zu ändern.</translation>
     </message>
     <message>
-        <location line="+46"/>
+        <location line="+57"/>
         <source>Variable name</source>
         <translation>Variablenname</translation>
     </message>
@@ -623,11 +660,74 @@
     </message>
 </context>
 <context>
+    <name>kw::app::FileDialogs</name>
+    <message>
+        <location filename="../src/app/dialogs/filedialogs.cpp" line="+7"/>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+8"/>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <location line="-1"/>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Excel-Arbeitsmappen (*.xlsx)</translation>
+    </message>
+</context>
+<context>
     <name>kw::app::FrozenColumnView</name>
     <message>
         <location filename="../src/app/pages/frozencolumnview.cpp" line="+84"/>
         <source>%1, first column</source>
         <translation>%1, erste Spalte</translation>
+    </message>
+</context>
+<context>
+    <name>kw::app::GridView</name>
+    <message>
+        <location filename="../src/app/pages/gridview.cpp" line="+83"/>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Copy with &amp;headers</source>
+        <translation>Mit &amp;Überschriften kopieren</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Select &amp;all</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Save as CSV...</source>
+        <translation>Als CSV &amp;speichern...</translation>
+    </message>
+    <message>
+        <location line="+248"/>
+        <source>The clipboard holds the first %1 of the %2 rows selected: a copy takes at most %3 cells.</source>
+        <translation>Die Zwischenablage enthält die ersten %1 der %2 ausgewählten Zeilen: Eine Kopie fasst höchstens %3 Zellen.</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <location line="+26"/>
+        <source>cannot write the file %1: %2</source>
+        <translation>die Datei %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <location line="-18"/>
+        <source>Saving %1</source>
+        <translation>%1 wird gespeichert</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -823,39 +923,39 @@
 <context>
     <name>kw::app::MainWindow</name>
     <message>
-        <location filename="../src/app/mainwindow.cpp" line="+82"/>
+        <location filename="../src/app/mainwindow.cpp" line="+87"/>
         <source>pages</source>
         <translation>Seiten</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <source>The data, the groups, the ranks, the output, the counts and the details</source>
-        <translation>Die Daten, die Gruppen, die Ränge, die Ausgabe, die Häufigkeiten und die Details</translation>
-    </message>
-    <message>
-        <location line="+12"/>
-        <location line="+12"/>
+        <location line="+18"/>
+        <location line="+13"/>
         <source>ranked</source>
         <translation>Ränge</translation>
     </message>
     <message>
-        <location line="-7"/>
+        <location line="-8"/>
         <source>The cases sorted by the test variable, with ranks</source>
         <translation>Die Fälle nach der Testvariablen sortiert, mit ihren Rängen</translation>
     </message>
     <message>
         <location line="-9"/>
-        <location line="+14"/>
+        <location line="+15"/>
         <source>input</source>
         <translation>Eingabe</translation>
     </message>
     <message>
-        <location line="-13"/>
+        <location line="-27"/>
+        <source>The data, the groups, the ranks, the output, the counts, the details and the plots</source>
+        <translation>Die Daten, die Gruppen, die Ränge, die Ausgabe, die Häufigkeiten, die Details und die Diagramme</translation>
+    </message>
+    <message>
+        <location line="+13"/>
         <source>The data: one row per case, one column per variable</source>
         <translation>Die Daten: eine Zeile je Fall, eine Spalte je Variable</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+15"/>
         <source>groups</source>
         <translation>Gruppen</translation>
     </message>
@@ -875,7 +975,12 @@
         <translation>Details</translation>
     </message>
     <message>
-        <location line="+98"/>
+        <location line="+1"/>
+        <source>plots</source>
+        <translation>Diagramme</translation>
+    </message>
+    <message>
+        <location line="+105"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -926,6 +1031,26 @@
     </message>
     <message>
         <location line="+1"/>
+        <source>Save tables as workbook...</source>
+        <translation>Tabellen als Arbeitsmappe speichern...</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Save report as HTML...</source>
+        <translation>Bericht als HTML speichern...</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Print report...</source>
+        <translation>Bericht drucken...</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Export report as PDF...</source>
+        <translation>Bericht als PDF exportieren...</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>&amp;Exit</source>
         <translation>&amp;Beenden</translation>
     </message>
@@ -961,14 +1086,19 @@
         <translation>Ü&amp;ber</translation>
     </message>
     <message>
-        <location line="+340"/>
+        <location line="+341"/>
         <source>the file %1 is no longer there; it is taken off the recent files</source>
         <translation>die Datei %1 ist nicht mehr vorhanden; sie wird aus der Liste der zuletzt geöffneten Dateien entfernt</translation>
     </message>
     <message>
-        <location line="+178"/>
+        <location line="+179"/>
         <source>the clipboard holds no text to paste</source>
         <translation>die Zwischenablage enthält keinen Text zum Einfügen</translation>
+    </message>
+    <message>
+        <location line="+261"/>
+        <source>There are no results to report yet: press calculate first.</source>
+        <translation>Es gibt noch keine Ergebnisse für einen Bericht: Drücken Sie zuerst auf „calculate“.</translation>
     </message>
 </context>
 <context>
@@ -1269,6 +1399,203 @@ Was sich in dieser Version geändert hat, erfahren Sie auf der Seite zum Kruskal
         <location line="+0"/>
         <source>The effect size of the pair, z / sqrt(N)</source>
         <translation>Die Effektstärke des Paares, z / sqrt(N)</translation>
+    </message>
+</context>
+<context>
+    <name>kw::app::PlotsPage</name>
+    <message numerus="yes">
+        <location filename="../src/app/pages/plotspage.cpp" line="+86"/>
+        <source>Box plot of %1 by %2: %n groups</source>
+        <translation>
+            <numerusform>Boxplot von %1 nach %2: %n Gruppe</numerusform>
+            <numerusform>Boxplot von %1 nach %2: %n Gruppen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+3"/>
+        <source>Mean ranks of %1 by %2: %n groups</source>
+        <translation>
+            <numerusform>Mittlere Ränge von %1 nach %2: %n Gruppe</numerusform>
+            <numerusform>Mittlere Ränge von %1 nach %2: %n Gruppen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+3"/>
+        <source>Adjusted p-values of the pairs of groups, %1 by %2: %n groups</source>
+        <translation>
+            <numerusform>Adjustierte p-Werte der Gruppenpaare, %1 nach %2: %n Gruppe</numerusform>
+            <numerusform>Adjustierte p-Werte der Gruppenpaare, %1 nach %2: %n Gruppen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>, %1 cases</source>
+        <translation>, %1 Fälle</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>box plot</source>
+        <translation>Boxplot</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>mean ranks</source>
+        <translation>mittlere Ränge</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>pairwise p-values</source>
+        <translation>paarweise p-Werte</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The plot to show: the groups as box plots with their cases, the mean ranks with their intervals, or the adjusted p-values of the pairs of groups</source>
+        <translation>Das anzuzeigende Diagramm: die Gruppen als Boxplots mit ihren Fällen, die mittleren Ränge mit ihren Intervallen oder die adjustierten p-Werte der Gruppenpaare</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <location line="+58"/>
+        <source>plot</source>
+        <translation>Diagramm</translation>
+    </message>
+    <message>
+        <location line="-57"/>
+        <source>plot:</source>
+        <translation>Diagramm:</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>800 × 500</source>
+        <translation>800 × 500</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>600 × 400</source>
+        <translation>600 × 400</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>1000 × 625</source>
+        <translation>1000 × 625</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>1200 × 750</source>
+        <translation>1200 × 750</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>as shown</source>
+        <translation>wie angezeigt</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The size of the picture saved or copied, in pixels at 96 dpi (its texts keep their size)</source>
+        <translation>Die Größe des gespeicherten oder kopierten Bildes in Pixeln bei 96 dpi (die Texte behalten ihre Größe)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>picture size</source>
+        <translation>Bildgröße</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>picture size:</source>
+        <translation>Bildgröße:</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The resolution of a picture saved as PNG</source>
+        <translation>Die Auflösung eines als PNG gespeicherten Bildes</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PNG resolution (dpi)</source>
+        <translation>PNG-Auflösung (dpi)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PNG resolution (dpi):</source>
+        <translation>PNG-Auflösung (dpi):</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Save picture...</source>
+        <translation>Bild speichern...</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Saves the plot as a PNG, SVG or PDF file</source>
+        <translation>Speichert das Diagramm als PNG-, SVG- oder PDF-Datei</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy picture</source>
+        <translation>Bild kopieren</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Copies the plot to the clipboard, as an image and as SVG</source>
+        <translation>Kopiert das Diagramm in die Zwischenablage, als Bild und als SVG</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <location line="+34"/>
+        <source>Calculate to see the plots.</source>
+        <translation>Berechnen Sie, um die Diagramme zu sehen.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Drawing the plots...</source>
+        <translation>Die Diagramme werden gezeichnet...</translation>
+    </message>
+    <message>
+        <location line="+42"/>
+        <location line="+20"/>
+        <source>The plots could not be drawn: %1</source>
+        <translation>Die Diagramme konnten nicht gezeichnet werden: %1</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>Save picture</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>PNG image (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>SVG picture (*.svg)</source>
+        <translation>SVG-Grafik (*.svg)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PDF document (*.pdf)</source>
+        <translation>PDF-Dokument (*.pdf)</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>There is no plot to save: calculate first.</source>
+        <translation>Es gibt kein Diagramm zum Speichern: Berechnen Sie zuerst.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>A picture is saved as .png, .svg or .pdf: %1</source>
+        <translation>Ein Bild wird als .png, .svg oder .pdf gespeichert: %1</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The picture could not be drawn.</source>
+        <translation>Das Bild konnte nicht gezeichnet werden.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The picture could not be saved as %1:
+%2</source>
+        <translation>Das Bild konnte nicht als %1 gespeichert werden:
+%2</translation>
     </message>
 </context>
 <context>

@@ -19,10 +19,13 @@
 #include "app/pages/detailspage.h"
 #include "app/pages/groupspage.h"
 #include "app/pages/outputpage.h"
+#include "app/pages/plotspage.h"
 #include "app/pages/resultgridview.h"
+#include "app/pages/resulttables.h"
 #include "app/panelscrollarea.h"
 #include "app/programicon.h"
 #include "app/qtlocale.h"
+#include "app/reportprinting.h"
 #include "app/selectionpanel.h"
 #include "app/settings.h"
 #include "app/translation.h"
@@ -64,6 +67,8 @@ namespace {
 
 // The details page's tab, after the pages of kw::Page.
 constexpr int detailsIndex = static_cast<int>(Page::counts) + 1;
+// The plots page's tab, after the details.
+constexpr int plotsIndex = detailsIndex + 1;
 
 } // namespace
 
@@ -81,13 +86,17 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     pages_->setObjectName("datapages");
     pages_->setAccessibleName(tr("pages"));
     pages_->setAccessibleDescription(
-        tr("The data, the groups, the ranks, the output, the counts and the details"));
+        tr("The data, the groups, the ranks, the output, the counts, the details and the plots"));
     QFont tabs = pages_->tabBar()->font();
     tabs.setPointSize(std::max(12, tabs.pointSize() + 2));
     tabs.setBold(true);
     tabs.setItalic(true);
     tabs.setUnderline(true);
     pages_->tabBar()->setFont(tabs);
+    // No tab behind scroll arrows: where the window is narrower than the tabs (a large font
+    // on a small screen), their names are shortened, each in full as its tooltip.
+    pages_->tabBar()->setUsesScrollButtons(false);
+    pages_->tabBar()->setElideMode(Qt::ElideRight);
     dataView_ = new DataTableView(session_);
     dataView_->setAccessibleName(tr("input"));
     dataView_->setAccessibleDescription(tr("The data: one row per case, one column per variable"));
@@ -102,6 +111,7 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     outputPage_ = new OutputPage;
     countsPage_ = new CountsPage;
     detailsPage_ = new DetailsPage;
+    plotsPage_ = new PlotsPage;
     // In the order of kw::Page, then the details.
     pages_->addTab(dataView_, tr("input"));
     pages_->addTab(groupsPage_, tr("groups"));
@@ -109,6 +119,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     pages_->addTab(outputPage_, tr("output"));
     pages_->addTab(countsPage_, tr("counts"));
     pages_->addTab(detailsPage_, tr("details"));
+    pages_->addTab(plotsPage_, tr("plots"));
+    for (int i = 0; i < pages_->count(); ++i) {
+        pages_->setTabToolTip(i, pages_->tabText(i)); // whole where the name is shortened
+    }
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(panelScroll_);
@@ -136,9 +150,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
         // stays in front until the user or an action that turns the pages (a calculation, a
         // load) turns to another.
         detailsInFront_ = index == detailsIndex;
+        plotsInFront_ = index == plotsIndex;
         if (detailsInFront_) {
             considerDetails(false);
-        } else {
+        } else if (!plotsInFront_) {
             session_.setPage(static_cast<Page>(index));
         }
         updatePaste();
@@ -156,7 +171,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     connect(selectionPanel_, &SelectionPanel::storeVersionClicked, this, &MainWindow::storeVersion);
     connect(outputPage_, &OutputPage::sortChosen, this, &MainWindow::sortComparison);
     connect(countsPage_, &CountsPage::saveCountsClicked, this, &MainWindow::saveCountsToSheet);
-    connect(detailsPage_, &DetailsPage::choicesChanged, this, [this] { considerDetails(false); });
+    connect(detailsPage_, &DetailsPage::choicesChanged, this, [this] {
+        feedPlots();
+        considerDetails(false);
+    });
     connect(detailsPage_, &DetailsPage::computeClicked, this, [this] { considerDetails(true); });
     connect(workRunner_, &WorkRunner::busyShown, this, &MainWindow::showBusy);
     connect(dataView_, &DataTableView::nameEdited, this, &MainWindow::renameVariable);
@@ -236,6 +254,11 @@ void MainWindow::buildMenus() {
         command(file, tr("Save manual Input to text"), "SaveInput1", &MainWindow::saveManualInput);
     command(file, tr("Read data from Text file"), "Open1", &MainWindow::openTextFile);
     command(file, tr("Save results to Text"), "Save1", &MainWindow::saveReport);
+    command(file, tr("Save tables as workbook..."), "SaveTablesWorkbook1",
+            &MainWindow::saveTablesWorkbook);
+    command(file, tr("Save report as HTML..."), "SaveHtmlReport1", &MainWindow::saveHtmlReport);
+    command(file, tr("Print report..."), "PrintReport1", &MainWindow::printReport);
+    command(file, tr("Export report as PDF..."), "ExportReportPdf1", &MainWindow::exportReportPdf);
     QAction* exit = file->addAction(tr("&Exit"));
     exit->setObjectName("Exit1");
     exit->setShortcut(QKeySequence("Ctrl+E"));
@@ -544,6 +567,7 @@ void MainWindow::startManualInput() {
     }
     typedTable_ = true;
     detailsInFront_ = false; // to the input page
+    plotsInFront_ = false;
     refresh();
     dataView_->setFocus();
 }
@@ -721,6 +745,7 @@ WorkRunner::Handback MainWindow::loadImported(std::shared_ptr<DataTable> table, 
             missingCode = std::move(missingCode), recentFile = std::move(recentFile), asDelimited] {
         detailsCases_.reset();
         detailsInFront_ = false;
+        plotsInFront_ = false;
         typedTable_ = false;
         session_.loadImportedTable(std::move(*table), source, missingCode);
         if (!recentFile.isEmpty()) {
@@ -913,6 +938,7 @@ void MainWindow::calculate() {
     // turns to the page of what this one found.
     detailsCases_.reset();
     detailsInFront_ = false;
+    plotsInFront_ = false;
     runWork([this, table = std::move(table),
              request = std::move(request)](Feedback& feedback) mutable -> WorkRunner::Handback {
         auto outcome =
@@ -949,6 +975,32 @@ void MainWindow::saveReport() {
     attempt([&] { session_.saveReport(toBytes(path)); });
 }
 
+void MainWindow::saveTablesWorkbook() {
+    if (workRunner_->running()) {
+        return;
+    }
+    if (!session_.hasResults()) {
+        // Refused as "Save results to Text" refuses, before a file name is asked for.
+        attempt([this] { session_.saveReport({}); });
+        return;
+    }
+    const QString path = askWorkbookFileToWrite(this, lastFolder());
+    if (path.isEmpty()) {
+        return;
+    }
+    // The grids are views over the calculation's cases, which never change: the work writes
+    // them on its own thread (a million rows take some seconds) and may be cancelled.
+    std::vector<WorkbookTable> tables = resultTables(session_, *detailsPage_);
+    const std::string name = toBytes(path);
+    const char decimal = session_.locale().decimal;
+    runWork(
+        [tables = std::move(tables), name, decimal](Feedback& feedback) -> WorkRunner::Handback {
+            writeTableWorkbook(name, tables, decimal, &feedback);
+            return {};
+        },
+        false, WorkRunner::Stop::byUser);
+}
+
 // --- The statistics beyond the test
 
 // When the details are computed. Not after every calculation: the work runner takes the
@@ -982,6 +1034,94 @@ std::shared_ptr<const GroupedCases> MainWindow::detailsSource() const {
     return session_.hasResults() ? detailsCases_ : nullptr;
 }
 
+// --- The shareable report
+
+std::shared_ptr<const Details> MainWindow::reportDetails() const {
+    // What the page shows, computed again (the same seed gives the same values) where that
+    // takes a moment only; else the report has the comparisons without the resampling.
+    const std::shared_ptr<const GroupedCases> cases = detailsSource();
+    if (!cases || detailsPage_->calculation() != cases ||
+        detailsPage_->status() != DetailsPage::Status::computed || !detailsPage_->isCurrent()) {
+        return nullptr;
+    }
+    DetailsRequest request = detailsPage_->request();
+    request.alpha = session_.values().alpha;
+    if (!quickDetails(*cases, request)) {
+        return nullptr;
+    }
+    try {
+        return std::make_shared<const Details>(computeDetails(*cases, request));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+bool MainWindow::reportAllowed() {
+    if (session_.hasResults() && session_.groupedCases()) {
+        return true;
+    }
+    showFailure(tr("There are no results to report yet: press calculate first."), this);
+    return false;
+}
+
+void MainWindow::saveHtmlReport() {
+    if (!reportAllowed()) {
+        return;
+    }
+    const QString path = askHtmlFileToWrite(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    // Failures in the failure box, after the busy cursor has gone.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
+    try {
+        writeHtmlReport(path,
+                        windowReportContent(session_, reportDetails(), detailsPage_->request()));
+    } catch (...) {
+        failure = shownText(caughtFailure().message());
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!failure.isEmpty()) {
+        showFailure(failure, this);
+    }
+}
+
+void MainWindow::exportReportPdf() {
+    if (!reportAllowed()) {
+        return;
+    }
+    const QString path = askPdfFileToWrite(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    // Failures in the failure box, after the busy cursor has gone.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString failure;
+    try {
+        writePdfReport(path,
+                       windowReportContent(session_, reportDetails(), detailsPage_->request()));
+    } catch (...) {
+        failure = shownText(caughtFailure().message());
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (!failure.isEmpty()) {
+        showFailure(failure, this);
+    }
+}
+
+void MainWindow::printReport() {
+    if (!reportAllowed()) {
+        return;
+    }
+    try {
+        printReportWithDialog(
+            windowReportContent(session_, reportDetails(), detailsPage_->request()), this);
+    } catch (...) {
+        showFailure(shownText(caughtFailure().message()), this);
+    }
+}
+
 void MainWindow::considerDetails(bool asked) {
     const std::shared_ptr<const GroupedCases>& cases = detailsPage_->calculation();
     if (workRunner_->running() || !cases || detailsPage_->isCurrent() ||
@@ -1011,6 +1151,7 @@ void MainWindow::startDetails() {
             return [this, cases, details, decimal] {
                 if (detailsPage_->calculation() == cases) {
                     detailsPage_->showDetails(details, decimal);
+                    plotsPage_->showDetails(details);
                 }
             };
         },
@@ -1069,7 +1210,9 @@ void MainWindow::refresh() {
     refreshChoices();
     refreshSelection();
     refreshResults();
-    pages_->setCurrentIndex(detailsInFront_ ? detailsIndex : static_cast<int>(view.page));
+    pages_->setCurrentIndex(detailsInFront_ ? detailsIndex
+                            : plotsInFront_ ? plotsIndex
+                                            : static_cast<int>(view.page));
 }
 
 void MainWindow::refreshChoices() {
@@ -1087,6 +1230,13 @@ void MainWindow::refreshResults() {
     outputPage_->showResults(session_.view(), grids.comparison);
     countsPage_->showGrid(grids.counts);
     detailsPage_->setCalculation(detailsSource());
+    feedPlots();
+}
+
+void MainWindow::feedPlots() {
+    DetailsRequest request = detailsPage_->request();
+    request.alpha = session_.values().alpha;
+    plotsPage_->setCalculation(detailsSource(), request);
 }
 
 } // namespace kw::app

@@ -16,8 +16,9 @@ class QMimeData;
 class QTabWidget;
 
 namespace kw {
+struct Details;
 class Workbook;
-}
+} // namespace kw
 
 namespace kw::app {
 
@@ -27,6 +28,7 @@ class DetailsPage;
 class GroupsPage;
 class OutputPage;
 class PanelScrollArea;
+class PlotsPage;
 class ResultGridView;
 class SelectionPanel;
 
@@ -66,6 +68,11 @@ private slots:
     void startManualInput();
     void saveManualInput();
     void saveReport();
+    void saveTablesWorkbook(); // every table of the calculation into one .xlsx
+    // The shareable report of the last calculation (app/reportprinting.h).
+    void saveHtmlReport();
+    void printReport();
+    void exportReportPdf();
     void calculate();
     void showHelp();
     void showDisclaimer();
@@ -145,9 +152,16 @@ private:
     // load), whether to compute them now (`asked`: the user pressed "compute"), the work that
     // computes them and its end.
     std::shared_ptr<const GroupedCases> detailsSource() const;
+    // The details for the shareable report, when the details page shows them for the last
+    // calculation; nullptr otherwise (the report then computes the comparisons alone).
+    std::shared_ptr<const Details> reportDetails() const;
+    // Refuses (in the failure box) before a calculation.
+    bool reportAllowed();
     void considerDetails(bool asked);
     void startDetails();
     void finishDetails(WorkRunner::Ending ending);
+    // The plots page: the calculation it draws and the pairwise choices of the details page.
+    void feedPlots();
 
     // The window from the session.
     void refresh();
@@ -164,6 +178,7 @@ private:
     WorkRunner* workRunner_;
     std::shared_ptr<const GroupedCases> detailsCases_; // of the last completed calculation
     bool detailsInFront_ = false; // the details page, which the session does not know of
+    bool plotsInFront_ = false;   // the plots page, likewise
     bool typedTable_ = false;     // the table is one of "Manual Input": its names may be edited
 
     SelectionPanel* selectionPanel_;
@@ -175,6 +190,7 @@ private:
     OutputPage* outputPage_;
     CountsPage* countsPage_;
     DetailsPage* detailsPage_;
+    PlotsPage* plotsPage_;
     QAction* saveManualInputAction_;
     QAction* pasteAction_;
     QMenu* recentMenu_;

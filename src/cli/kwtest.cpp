@@ -5,6 +5,9 @@
 #include "cli/json.h"
 #include "cli/options.h"
 #include "cli/request.h"
+#if defined(KW_WITH_PLOT)
+#include "cli/plotoutput.h"
+#endif
 
 #include "core/base/failure.h"
 #include "core/io/delimitedtext.h"
@@ -110,6 +113,32 @@ void writeSheets(const kw::cli::Options& o, const kw::Session& session, kw::Spre
     }
 }
 
+// The bytes of --plot's file, where this kwtest draws plots.
+std::string plotBytes(const kw::cli::Options& o, const kw::GroupedCases& cases,
+                      const kw::Details* details, double alpha) {
+#if defined(KW_WITH_PLOT)
+    return kw::cli::plotFile(o, cases, details, alpha);
+#else
+    (void)o, (void)cases, (void)details, (void)alpha;
+    throw Failure(Failure::Reason::unexpected,
+                  "this kwtest was built without the plots (Qt 6's GUI and SVG development "
+                  "files were not installed when it was built)");
+#endif
+}
+
+// The bytes of --html's file, where this kwtest draws plots.
+std::string htmlBytes(const kw::cli::Options& o, const kw::Session& session,
+                      const kw::AnalysisRequest& request, const kw::Details& details) {
+#if defined(KW_WITH_PLOT)
+    return kw::cli::htmlFile(o, session, request, std::make_shared<const kw::Details>(details));
+#else
+    (void)o, (void)session, (void)request, (void)details;
+    throw Failure(Failure::Reason::unexpected,
+                  "this kwtest was built without the plots (Qt 6's GUI and SVG development "
+                  "files were not installed when it was built)");
+#endif
+}
+
 // FILE, read by its kind.
 kw::DataTable readFile(const kw::cli::Options& o, char decimal, kw::Feedback& feedback) {
     switch (kw::cli::fileKind(o)) {
@@ -166,7 +195,7 @@ int run(const kw::cli::Options& o) {
 
     // The statistics beyond the test, for the JSON and the details report.
     std::optional<kw::Details> details;
-    if (o.json || o.details) {
+    if (o.json || o.details || o.html) {
         stages.next("details");
         kw::DetailsRequest asked = o.statistics;
         asked.alpha = request.alpha;
@@ -195,6 +224,28 @@ int run(const kw::cli::Options& o) {
         kw::writeDetailsReport(detailsReport->stream(), *details, cases.groupName, cases.testName);
         detailsReport->finish();
     }
+#if defined(KW_WITH_PLOT)
+    // One GUI for both drawings.
+    std::optional<kw::cli::GuiScope> gui;
+    if (o.plot && o.html) {
+        gui.emplace();
+    }
+#endif
+    std::optional<kw::SafeFile> plot;
+    if (o.plot) {
+        stages.next("plot");
+        plot.emplace(*o.plot);
+        plot->stream() << plotBytes(o, *session.groupedCases(), details ? &*details : nullptr,
+                                    request.alpha);
+        plot->finish();
+    }
+    std::optional<kw::SafeFile> html;
+    if (o.html) {
+        stages.next("html");
+        html.emplace(*o.html);
+        html->stream() << htmlBytes(o, session, request, *details);
+        html->finish();
+    }
     // The sheets are written before any file is put in place: a failure there leaves the
     // files as they were.
     if (o.toSheet || o.countsToSheet) {
@@ -214,6 +265,12 @@ int run(const kw::cli::Options& o) {
     }
     if (detailsReport) {
         detailsReport->publish();
+    }
+    if (plot) {
+        plot->publish();
+    }
+    if (html) {
+        html->publish();
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace kw::cli {
 
@@ -16,6 +17,9 @@ const char* const usage =
     "              [--exact auto|always|never] [--resamples B] [--seed S] [--details OUT]\n"
     "              [--sheet NAME] [--range A1:C40] [--delimiter C] [--decimal point|comma]\n"
     "              [--encoding NAME] [--na CODE]... [--wide]\n"
+    "              [--plot OUT.svg|OUT.png|OUT.pdf [--plot-kind box|ranks|pairs]\n"
+    "               [--plot-size WxH] [--plot-dpi N]]\n"
+    "              [--html OUT.html]\n"
     "       kwtest --from-sheet SHEET --range A1:C11 [--book TITLE] [--empty-as CODE] ...\n"
     "       kwtest --help\n";
 
@@ -73,6 +77,19 @@ const char* const helpText =
     "  --resamples B         bootstrap resamples and Monte Carlo relabellings (default 2000\n"
     "                        and 10000)\n"
     "  --seed S              the random numbers' seed (default 1)\n"
+    "\n"
+    "A plot of the groups, drawn without a display (Qt's offscreen platform):\n"
+    "  --plot OUT            write it to OUT, as SVG, PNG or PDF by OUT's extension\n"
+    "  --plot-kind KIND      box (box plots with the cases as points when few, the letters\n"
+    "                        of the pairwise comparisons and the group sizes; the default),\n"
+    "                        ranks (mean ranks with 95% intervals) or pairs (the adjusted p\n"
+    "                        of each pair as a triangle heat map)\n"
+    "  --plot-size WxH       its layout size in pixels at 96 dpi, each 200 to 5000 (default\n"
+    "                        800x500)\n"
+    "  --plot-dpi N          the resolution of a PNG, 72 to 1200 (default 300)\n"
+    "  --html OUT            write the report as one self-contained HTML file: the data, the\n"
+    "                        selection, the test, the tables of --details (--pairwise and\n"
+    "                        --adjust apply), the line for a paper, the methods and the plots\n"
     "\n"
     "With a running LibreOffice Calc that accepts the program's connection (see README):\n"
     "  --from-sheet SHEET    read the data from this sheet instead of FILE\n"
@@ -144,6 +161,47 @@ void statisticsOption(Options& o, const std::string& name, const std::string& va
     }
 }
 
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> numberWithin(const std::string& text, int low, int high) {
+    const auto n = wholeNumber(text);
+    if (!n || *n < std::uint64_t(low) || *n > std::uint64_t(high)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*n);
+}
+
+// The options of the plot.
+void plotOption(Options& o, const std::string& name, const std::string& value) {
+    if (name == "--plot") {
+        if (!plotFormat(value)) {
+            throw UsageError{"--plot takes a file name ending in .svg, .png or .pdf"};
+        }
+        o.plot = value;
+    } else if (name == "--plot-kind") {
+        if (value != "box" && value != "ranks" && value != "pairs") {
+            throw UsageError{"--plot-kind takes box, ranks or pairs"};
+        }
+        o.plotKind = value;
+    } else if (name == "--plot-size") {
+        const auto x = value.find('x');
+        const auto w = numberWithin(value.substr(0, x), 200, 5000);
+        const auto h =
+            x == std::string::npos ? std::nullopt : numberWithin(value.substr(x + 1), 200, 5000);
+        if (!w || !h) {
+            throw UsageError{"--plot-size takes WIDTHxHEIGHT, each from 200 to 5000, such as "
+                             "800x500"};
+        }
+        o.plotWidth = *w;
+        o.plotHeight = *h;
+    } else {
+        const auto dpi = numberWithin(value, 72, 1200);
+        if (!dpi) {
+            throw UsageError{"--plot-dpi takes a whole number from 72 to 1200"};
+        }
+        o.plotDpi = *dpi;
+    }
+}
+
 // The options of files of other programs.
 void importOption(Options& o, const std::string& name, const std::string& value) {
     if (name == "--delimiter") {
@@ -185,6 +243,9 @@ Options parseOptions(const std::vector<std::string>& args) {
     Options o;
     bool endOfOptions = false;
     std::vector<std::string> positional;
+    bool plotKindGiven = false;
+    bool plotSizeGiven = false;
+    bool plotDpiGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (endOfOptions || a.size() < 2 || a.compare(0, 2, "--") != 0) {
@@ -225,11 +286,15 @@ Options parseOptions(const std::vector<std::string>& args) {
             continue;
         }
         static const char* const known[] = {
-            "--group",    "--test",     "--alpha",     "--missing",    "--group-as", "--where",
-            "--sort",     "--report",   "--json",      "--from-sheet", "--range",    "--book",
-            "--empty-as", "--at",       "--sheet",     "--office",     "--pairwise", "--adjust",
-            "--control",  "--exact",    "--resamples", "--seed",       "--details",  "--delimiter",
-            "--decimal",  "--encoding", "--na"};
+            "--group",    "--test",     "--alpha",     "--missing",    "--group-as",  "--where",
+            "--sort",     "--report",   "--json",      "--from-sheet", "--range",     "--book",
+            "--empty-as", "--at",       "--sheet",     "--office",     "--pairwise",  "--adjust",
+            "--control",  "--exact",    "--resamples", "--seed",       "--details",   "--delimiter",
+            "--decimal",  "--encoding", "--na",        "--plot",       "--plot-kind", "--plot-size",
+            "--plot-dpi", "--html"};
+        plotKindGiven = plotKindGiven || name == "--plot-kind";
+        plotSizeGiven = plotSizeGiven || name == "--plot-size";
+        plotDpiGiven = plotDpiGiven || name == "--plot-dpi";
         if (std::find(std::begin(known), std::end(known), name) == std::end(known)) {
             throw UsageError{"unknown option " + name};
         }
@@ -266,6 +331,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.report = *value;
         } else if (name == "--json") {
             o.json = *value;
+        } else if (name == "--html") {
+            o.html = *value;
         } else if (name == "--from-sheet") {
             o.fromSheet = *value;
         } else if (name == "--range") {
@@ -289,6 +356,8 @@ Options parseOptions(const std::vector<std::string>& args) {
         } else if (name == "--delimiter" || name == "--decimal" || name == "--encoding" ||
                    name == "--na") {
             importOption(o, name, *value);
+        } else if (name.compare(0, 6, "--plot") == 0) {
+            plotOption(o, name, *value);
         } else {
             statisticsOption(o, name, *value);
         }
@@ -358,7 +427,30 @@ Options parseOptions(const std::vector<std::string>& args) {
     if (o.statistics.control && o.statistics.method == PairwiseMethod::dscf) {
         throw UsageError{"--control goes with --pairwise dunn or conover"};
     }
+    if (!o.plot && (plotKindGiven || plotSizeGiven || plotDpiGiven)) {
+        throw UsageError{"--plot-kind, --plot-size and --plot-dpi go with --plot"};
+    }
+    // A PNG is held whole in memory while it is drawn.
+    if (o.plot && *plotFormat(*o.plot) == "png" &&
+        std::max(o.plotWidth, o.plotHeight) * std::int64_t(o.plotDpi) > 20000 * 96) {
+        throw UsageError{"--plot-size and --plot-dpi make a PNG of more than 20000 pixels a "
+                         "side"};
+    }
     return o;
+}
+
+std::optional<std::string> plotFormat(const std::string& path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+        return std::nullopt;
+    }
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == "png" || ext == "svg" || ext == "pdf") {
+        return ext;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::pair<std::string, std::string>> parseCell(const std::string& text) {

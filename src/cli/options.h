@@ -47,7 +47,21 @@ struct Options {
     // (their alpha is the test's).
     std::optional<std::string> details;
     DetailsRequest statistics;
+
+    // A plot of the groups, written with --plot OUT (its format from the extension), of the
+    // kind asked, laid out at the size asked (pixels at 96 dpi), a PNG at plotDpi.
+    std::optional<std::string> plot;
+    std::string plotKind = "box"; // box, ranks or pairs
+    int plotWidth = 800;
+    int plotHeight = 500;
+    int plotDpi = 300;
+
+    // The shareable report (tables, details and plots) as one HTML file.
+    std::optional<std::string> html;
 };
+
+// The extension of a --plot file, in lower case (png, svg or pdf), or nothing for another.
+std::optional<std::string> plotFormat(const std::string& path);
 
 // How FILE is to be read.
 DataFileKind fileKind(const Options& options);

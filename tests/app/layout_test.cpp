@@ -515,6 +515,8 @@ void LayoutTest::tabFollowsTheRows() {
     QCOMPARE(focusName(), QString("tabs"));
     // The pages turn from the tab bar with Ctrl+Tab, and with Ctrl+PgDown from anywhere.
     QTest::keyClick(focused(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages()->currentIndex(), 6); // the plots, after the details
+    QTest::keyClick(focused(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(pages()->currentIndex(), 0);
     QTest::keyClick(focused(), Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(pages()->currentIndex(), 1);

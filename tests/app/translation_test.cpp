@@ -62,7 +62,9 @@ std::vector<Entry> catalogue(const QString& path) {
             entries.back().source = xml.readElementText();
         } else if (xml.name() == u"translation" && !entries.empty()) {
             entries.back().type = xml.attributes().value("type").toString();
-            entries.back().translation = xml.readElementText();
+            // Plural texts hold one <numerusform> per form: all of them, one after another.
+            entries.back().translation =
+                xml.readElementText(QXmlStreamReader::IncludeChildElements);
         }
     }
     return xml.hasError() ? std::vector<Entry>{} : entries;
@@ -76,6 +78,7 @@ QStringList placeholders(const QString& text) {
         found << m.captured(0);
     }
     found.sort();
+    found.removeDuplicates(); // the forms of a plural text hold the same ones each
     return found;
 }
 

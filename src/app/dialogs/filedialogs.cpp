@@ -2,6 +2,7 @@
 
 #include "app/qtlocale.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -64,6 +65,36 @@ QString askFileToRead(QWidget* parent) {
 
 QString askFileToWrite(QWidget* parent) {
     return ask(parent, QFileDialog::AcceptSave, {"text files (*.txt)", "all files (*.*)"}).path;
+}
+
+QString askHtmlFileToWrite(QWidget* parent) {
+    return ask(parent, QFileDialog::AcceptSave,
+               {QCoreApplication::translate("FileDialogs", "HTML files (*.html *.htm)"),
+                QCoreApplication::translate("FileDialogs", "all files (*.*)")})
+        .path;
+}
+
+QString askPdfFileToWrite(QWidget* parent) {
+    return ask(parent, QFileDialog::AcceptSave,
+               {QCoreApplication::translate("FileDialogs", "PDF files (*.pdf)"),
+                QCoreApplication::translate("FileDialogs", "all files (*.*)")})
+        .path;
+}
+
+QString askCsvFileToWrite(QWidget* parent, const QString& folder) {
+    return ask(parent, QFileDialog::AcceptSave,
+               {QCoreApplication::translate("kw::app::FileDialogs", "CSV files (*.csv)"),
+                QCoreApplication::translate("kw::app::FileDialogs", "All files (*)")},
+               folder)
+        .path;
+}
+
+QString askWorkbookFileToWrite(QWidget* parent, const QString& folder) {
+    return ask(parent, QFileDialog::AcceptSave,
+               {QCoreApplication::translate("kw::app::FileDialogs", "Excel workbooks (*.xlsx)"),
+                QCoreApplication::translate("kw::app::FileDialogs", "All files (*)")},
+               folder)
+        .path;
 }
 
 DataFileChoice askDataFileToOpen(QWidget* parent, const QString& folder) {

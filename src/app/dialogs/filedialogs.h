@@ -16,6 +16,16 @@ QString askFileToRead(QWidget* parent);
 // replaced only when the user confirms; a name typed without an extension gets the chosen
 // filter's (".txt" under "text files").
 QString askFileToWrite(QWidget* parent);
+// "Save report as HTML..." and "Export report as PDF...": as askFileToWrite, the name
+// getting ".html" or ".pdf" when typed without an extension.
+QString askHtmlFileToWrite(QWidget* parent);
+QString askPdfFileToWrite(QWidget* parent);
+
+// A grid's "Save as CSV...": any name, ".csv" added to a name typed without an extension
+// under the CSV filter; it starts in `folder` where that is given.
+QString askCsvFileToWrite(QWidget* parent, const QString& folder = {});
+// "Save tables as workbook...": as askCsvFileToWrite, for an .xlsx.
+QString askWorkbookFileToWrite(QWidget* parent, const QString& folder = {});
 
 // File > Open: an existing data file of any kind the program reads, and the filter it was
 // chosen under (which may decide how it is read, see chosenFileKind).

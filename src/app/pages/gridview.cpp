@@ -1,15 +1,31 @@
 #include "app/pages/gridview.h"
 
+#include "app/dialogs/filedialogs.h"
+#include "app/dialogs/messagebox.h"
 #include "app/pages/columnfit.h"
 #include "app/pages/frozencolumnview.h"
+#include "app/pages/gridcopy.h"
 #include "app/pages/griddelegate.h"
 #include "app/pages/gridheaderview.h"
+#include "app/settings.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QSaveFile>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace kw::app {
@@ -49,6 +65,28 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->viewport()->installEventFilter(this);
     connect(horizontalHeader(), &QHeaderView::sectionHandleDoubleClicked, this,
             [this] { userSized_ = true; });
+
+    // The context menu's commands; their keys work where the grid has the focus (a cell's
+    // editor keeps its own).
+    auto command = [this](const QString& text, const char* name, QKeySequence key, auto slot) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::WidgetShortcut);
+            addAction(action);
+        }
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    copyAction_ =
+        command(tr("&Copy"), "copyCells", QKeySequence::Copy, [this] { copySelection(false); });
+    copyHeadersAction_ =
+        command(tr("Copy with &headers"), "copyCellsWithHeaders",
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copySelection(true); });
+    selectAllAction_ = command(tr("Select &all"), "selectAllCells", QKeySequence::SelectAll,
+                               [this] { selectAll(); });
+    saveCsvAction_ = command(tr("&Save as CSV..."), "saveGridCsv", {}, [this] { saveAsCsv(); });
 }
 
 GridHeaderView* GridView::rowHeader() const {
@@ -181,6 +219,7 @@ void GridView::setFrozenFirstColumn(bool frozen) {
         setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
         frozen_ = new FrozenColumnView(this);
         frozen_->horizontalHeader()->viewport()->installEventFilter(this);
+        frozen_->viewport()->installEventFilter(this); // its context menu is the grid's
         frozen_->follow();
     } else {
         delete frozen_;
@@ -217,6 +256,12 @@ void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
 }
 
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && frozen_ != nullptr &&
+        watched == frozen_->viewport()) {
+        const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        showContextMenu(viewport()->mapFromGlobal(menuEvent->globalPos()));
+        return true;
+    }
     // A header held down by the mouse: what resizes a column then is the user's drag.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
         if (watched == horizontalHeader()->viewport() ||
@@ -263,6 +308,132 @@ void GridView::focusOutEvent(QFocusEvent* event) {
     if (frozen_ != nullptr) {
         frozen_->viewport()->update();
     }
+}
+
+// --- Copy and the context menu
+
+void GridView::copySelection(bool withHeaders) {
+    if (model() == nullptr) {
+        return;
+    }
+    CopiedCells copied;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        copied = copiedCells(*this, withHeaders);
+        QApplication::restoreOverrideCursor();
+    }
+    if (copied.text.isEmpty() && copied.rows == 0 && !withHeaders) {
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setText(copied.text);
+    if (!copied.html.isEmpty()) {
+        data->setHtml(copied.html);
+    }
+    QGuiApplication::clipboard()->setMimeData(data);
+    if (copied.rows < copied.allRows) {
+        const QLocale locale;
+        MessageBox box(QMessageBox::Information, programCaption(),
+                       tr("The clipboard holds the first %1 of the %2 rows selected: a copy "
+                          "takes at most %3 cells.")
+                           .arg(locale.toString(copied.rows), locale.toString(copied.allRows),
+                                locale.toString(maxCopiedCells)),
+                       QMessageBox::Ok, this);
+        box.setObjectName("copycut");
+        box.exec();
+    }
+}
+
+void GridView::saveAsCsv() {
+    if (model() == nullptr) {
+        return;
+    }
+    const QString path = askCsvFileToWrite(this, lastFolder());
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString shown = QDir::toNativeSeparators(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        showFailure(tr("cannot write the file %1: %2").arg(shown, file.errorString()), this);
+        return;
+    }
+    // A grid of many rows (the data of millions of cases) shows how far it has come and may
+    // be stopped.
+    const int rows = model()->rowCount(rootIndex());
+    std::unique_ptr<QProgressDialog> progress;
+    if (rows > 100000) {
+        progress = std::make_unique<QProgressDialog>(tr("Saving %1").arg(shown), tr("Cancel"), 0,
+                                                     rows, this);
+        progress->setObjectName("csvprogress");
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(500);
+    }
+    const bool written = writeGridCsv(*this, file, [&](int done, int) {
+        if (!progress) {
+            return true;
+        }
+        progress->setValue(done);
+        return !progress->wasCanceled();
+    });
+    if (progress && progress->wasCanceled()) {
+        file.cancelWriting();
+        return;
+    }
+    if (!written || !file.commit()) {
+        showFailure(tr("cannot write the file %1: %2").arg(shown, file.errorString()), this);
+    }
+}
+
+QMenu* GridView::showContextMenu(const QPoint& pos) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName("gridContextMenu");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool cells = model() != nullptr && model()->rowCount(rootIndex()) > 0 &&
+                       model()->columnCount(rootIndex()) > 0;
+    copyAction_->setEnabled(cells &&
+                            (selectionModel()->hasSelection() || currentIndex().isValid()));
+    copyHeadersAction_->setEnabled(copyAction_->isEnabled());
+    selectAllAction_->setEnabled(cells);
+    saveCsvAction_->setEnabled(model() != nullptr && model()->columnCount(rootIndex()) > 0);
+    menu->addAction(copyAction_);
+    menu->addAction(copyHeadersAction_);
+    menu->addAction(selectAllAction_);
+    menu->addSeparator();
+    menu->addAction(saveCsvAction_);
+    menu->popup(viewport()->mapToGlobal(pos));
+    return menu;
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    QPoint pos = viewport()->mapFromGlobal(event->globalPos());
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        // From the keyboard: at the current cell where it is in sight.
+        const QRect cell = visualRect(currentIndex());
+        pos = cell.isValid() && viewport()->rect().intersects(cell) ? cell.center() : QPoint(0, 0);
+    } else {
+        // A click outside the selection selects the cell clicked, as spreadsheets do.
+        const QModelIndex clicked = indexAt(pos);
+        if (clicked.isValid() && !selectionModel()->isSelected(clicked)) {
+            selectionModel()->setCurrentIndex(clicked, QItemSelectionModel::ClearAndSelect);
+        }
+    }
+    showContextMenu(pos);
+    event->accept();
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection(false); // the whole block, not only the current cell
+        return;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(),
+                                    viewport()->mapToGlobal(QPoint(0, 0)));
+        contextMenuEvent(&menuEvent);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace kw::app

@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <QTableView>
 
+class QAction;
+class QMenu;
+
 namespace kw::app {
 
 class FrozenColumnView;
@@ -16,6 +19,11 @@ class GridHeaderView;
 // a long text at its end, whole in a tooltip. The header row stays in place while scrolling;
 // the first column too: the row headers where the first column is one, else a frozen copy of
 // the first column (setFrozenFirstColumn).
+//
+// Ctrl+C copies the selected block as tab-separated text and as an HTML table (gridcopy), so
+// that it pastes as cells into a spreadsheet or a word processor; a context menu (right-click,
+// the Menu key, Shift+F10, on the frozen column too) offers Copy, Copy with headers, Select all
+// and Save as CSV.
 class GridView : public QTableView {
     Q_OBJECT
 public:
@@ -40,7 +48,17 @@ public:
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // Puts the selected block on the clipboard (see copiedCells); a block cut short at the
+    // most a copy takes is said in a message.
+    void copySelection(bool withHeaders);
+    // "Save as CSV...": the whole grid into a file the user names (see writeGridCsv).
+    void saveAsCsv();
+    // Opens the context menu at `pos` (viewport coordinates); it closes itself.
+    QMenu* showContextMenu(const QPoint& pos);
+
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void updateGeometries() override;
     void focusInEvent(QFocusEvent* event) override;
@@ -52,6 +70,10 @@ private:
     QStringList headerTexts() const;
     void ensureCurrentCell();
 
+    QAction* copyAction_;
+    QAction* copyHeadersAction_;
+    QAction* selectAllAction_;
+    QAction* saveCsvAction_;
     FrozenColumnView* frozen_ = nullptr;
     bool fitting_ = false;   // widths set by the grid, not by the user
     bool userSized_ = false; // the user resized a column since the last fit

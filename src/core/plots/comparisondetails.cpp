@@ -1,0 +1,56 @@
+#include "core/plots/comparisondetails.h"
+
+#include "core/base/failure.h"
+#include "core/stats/letters.h"
+#include "core/stats/probabilities.h"
+#include "core/stats/rankprofile.h"
+
+#include <algorithm>
+
+namespace kw {
+
+Details comparisonDetails(const GroupedCases& cases, const DetailsRequest& request,
+                          Feedback* feedback) {
+    Details details;
+    details.request = request;
+    details.groups = cases.groupValues;
+    std::optional<int> control;
+    if (request.control) {
+        const auto it = std::find(details.groups.begin(), details.groups.end(), *request.control);
+        if (it == details.groups.end()) {
+            throw Failure::error("there is no group " + quotedValue(*request.control) +
+                                 " to compare the other groups with");
+        }
+        control = static_cast<int>(it - details.groups.begin());
+    }
+    const RankProfile profile = rankProfile(cases);
+    const int k = profile.groupCount();
+    details.h = kruskalWallisH(profile);
+    details.df = k - 1;
+    details.caseCount = profile.caseCount;
+    details.descriptives = describeGroups(profile);
+    details.pValue.asymptotic = probability::chiSquareUpper(details.h, details.df);
+    details.pValue.p = details.pValue.asymptotic;
+    try {
+        details.pairwise =
+            comparePairs(profile, request.method, request.adjustment, control, feedback);
+    } catch (const Failure& failure) {
+        if (failure.reason() != Failure::Reason::noStatistic) {
+            throw;
+        }
+        details.pairwise = PairwiseComparisons{request.method, request.adjustment, control, {}};
+        return details;
+    }
+    if (!control) {
+        std::vector<std::pair<int, int>> differing;
+        for (const PairComparison& pair : details.pairwise.pairs) {
+            if (pair.pAdjusted < request.alpha) {
+                differing.emplace_back(pair.first, pair.second);
+            }
+        }
+        details.letters = compactLetters(k, differing);
+    }
+    return details;
+}
+
+} // namespace kw
