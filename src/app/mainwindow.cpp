@@ -1065,33 +1065,18 @@ bool MainWindow::reportAllowed() {
 }
 
 void MainWindow::saveHtmlReport() {
-    if (!reportAllowed()) {
-        return;
-    }
-    const QString path = askHtmlFileToWrite(this);
-    if (path.isEmpty()) {
-        return;
-    }
-    // Failures in the failure box, after the busy cursor has gone.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QString failure;
-    try {
-        writeHtmlReport(path,
-                        windowReportContent(session_, reportDetails(), detailsPage_->request()));
-    } catch (...) {
-        failure = shownText(caughtFailure().message());
-    }
-    QGuiApplication::restoreOverrideCursor();
-    if (!failure.isEmpty()) {
-        showFailure(failure, this);
-    }
+    writeReportFile(askHtmlFileToWrite, writeHtmlReport);
 }
 
 void MainWindow::exportReportPdf() {
+    writeReportFile(askPdfFileToWrite, writePdfReport);
+}
+
+void MainWindow::writeReportFile(AskFile ask, WriteReport write) {
     if (!reportAllowed()) {
         return;
     }
-    const QString path = askPdfFileToWrite(this);
+    const QString path = ask(this);
     if (path.isEmpty()) {
         return;
     }
@@ -1099,8 +1084,7 @@ void MainWindow::exportReportPdf() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QString failure;
     try {
-        writePdfReport(path,
-                       windowReportContent(session_, reportDetails(), detailsPage_->request()));
+        write(path, windowReportContent(session_, reportDetails(), detailsPage_->request()));
     } catch (...) {
         failure = shownText(caughtFailure().message());
     }

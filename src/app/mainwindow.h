@@ -20,6 +20,10 @@ struct Details;
 class Workbook;
 } // namespace kw
 
+namespace kw::plot {
+struct ReportContent;
+} // namespace kw::plot
+
 namespace kw::app {
 
 class CountsPage;
@@ -96,6 +100,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Asks for a file with `ask` and writes the report into it with `write`.
+    using AskFile = QString (*)(QWidget*);
+    using WriteReport = void (*)(const QString&, const plot::ReportContent&);
+    void writeReportFile(AskFile ask, WriteReport write);
     void buildMenus();
     // The first size and place: 800 x 600 where the screen has room, within the screen's
     // available area at any scaling, centred.
