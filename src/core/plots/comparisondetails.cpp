@@ -14,15 +14,7 @@ Details comparisonDetails(const GroupedCases& cases, const DetailsRequest& reque
     Details details;
     details.request = request;
     details.groups = cases.groupValues;
-    std::optional<int> control;
-    if (request.control) {
-        const auto it = std::find(details.groups.begin(), details.groups.end(), *request.control);
-        if (it == details.groups.end()) {
-            throw Failure::error("there is no group " + quotedValue(*request.control) +
-                                 " to compare the other groups with");
-        }
-        control = static_cast<int>(it - details.groups.begin());
-    }
+    const std::optional<int> control = controlPosition(details.groups, request);
     const RankProfile profile = rankProfile(cases);
     const int k = profile.groupCount();
     details.h = kruskalWallisH(profile);

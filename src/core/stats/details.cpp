@@ -8,20 +8,25 @@
 
 namespace kw {
 
+std::optional<int> controlPosition(const std::vector<std::string>& groups,
+                                   const DetailsRequest& request) {
+    if (!request.control) {
+        return std::nullopt;
+    }
+    const auto it = std::find(groups.begin(), groups.end(), *request.control);
+    if (it == groups.end()) {
+        throw Failure::error("there is no group " + quotedValue(*request.control) +
+                             " to compare the other groups with");
+    }
+    return static_cast<int>(it - groups.begin());
+}
+
 Details computeDetails(const GroupedCases& cases, const DetailsRequest& request,
                        Feedback* feedback) {
     Details details;
     details.request = request;
     details.groups = cases.groupValues;
-    std::optional<int> control;
-    if (request.control) {
-        const auto it = std::find(details.groups.begin(), details.groups.end(), *request.control);
-        if (it == details.groups.end()) {
-            throw Failure::error("there is no group " + quotedValue(*request.control) +
-                                 " to compare the other groups with");
-        }
-        control = static_cast<int>(it - details.groups.begin());
-    }
+    const std::optional<int> control = controlPosition(details.groups, request);
     StageTimers stages(feedback);
     stages.next("  descriptives");
     const RankProfile profile = rankProfile(cases);

@@ -45,6 +45,11 @@ struct Details {
     std::vector<std::string> letters; // per group; empty when compared with a control
 };
 
+// The position of the request's control group among `groups`, if it names one; a control
+// that is not one of the groups is refused (a notice).
+std::optional<int> controlPosition(const std::vector<std::string>& groups,
+                                   const DetailsRequest& request);
+
 // Computes them all. A control that is not one of the groups is refused (a notice). Shows
 // progress and may be cancelled.
 Details computeDetails(const GroupedCases& cases, const DetailsRequest& request,
