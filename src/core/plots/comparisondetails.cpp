@@ -5,7 +5,6 @@
 #include "core/stats/probabilities.h"
 #include "core/stats/rankprofile.h"
 
-#include <algorithm>
 
 namespace kw {
 
