@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
         window.findChild<QPushButton*>("calculate")->click();
         work->waitForFinished();
         auto* pages = window.findChild<QTabWidget*>("datapages");
-        const char* names[6] = {"input", "groups", "ranked", "output", "counts", "details"};
-        for (int p = 0; p < 6; ++p) {
+        const char* names[7] = {"input",  "groups",  "ranked", "output",
+                                "counts", "details", "plots"};
+        for (int p = 0; p < 7; ++p) {
             pages->setCurrentIndex(p);
             work->waitForFinished(); // the details, computed as the page is turned to
             status |= save(window, outdir + "/window-" + names[p] + ".png") ? 0 : 1;
