@@ -1,10 +1,8 @@
 #include "core/plots/comparisondetails.h"
 
 #include "core/base/failure.h"
-#include "core/stats/letters.h"
 #include "core/stats/probabilities.h"
 #include "core/stats/rankprofile.h"
-
 
 namespace kw {
 
@@ -33,13 +31,7 @@ Details comparisonDetails(const GroupedCases& cases, const DetailsRequest& reque
         return details;
     }
     if (!control) {
-        std::vector<std::pair<int, int>> differing;
-        for (const PairComparison& pair : details.pairwise.pairs) {
-            if (pair.pAdjusted < request.alpha) {
-                differing.emplace_back(pair.first, pair.second);
-            }
-        }
-        details.letters = compactLetters(k, differing);
+        details.letters = lettersOfPairs(k, details.pairwise, request.alpha);
     }
     return details;
 }

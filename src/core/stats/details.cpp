@@ -8,6 +8,17 @@
 
 namespace kw {
 
+std::vector<std::string> lettersOfPairs(int groups, const PairwiseComparisons& pairwise,
+                                        double alpha) {
+    std::vector<std::pair<int, int>> differing;
+    for (const PairComparison& pair : pairwise.pairs) {
+        if (pair.pAdjusted < alpha) {
+            differing.emplace_back(pair.first, pair.second);
+        }
+    }
+    return compactLetters(groups, differing);
+}
+
 std::optional<int> controlPosition(const std::vector<std::string>& groups,
                                    const DetailsRequest& request) {
     if (!request.control) {
@@ -47,13 +58,7 @@ Details computeDetails(const GroupedCases& cases, const DetailsRequest& request,
     details.pairwise = comparePairs(profile, request.method, request.adjustment, control, feedback);
     if (!control) {
         stages.next("  letters");
-        std::vector<std::pair<int, int>> differing;
-        for (const PairComparison& pair : details.pairwise.pairs) {
-            if (pair.pAdjusted < request.alpha) {
-                differing.emplace_back(pair.first, pair.second);
-            }
-        }
-        details.letters = compactLetters(k, differing);
+        details.letters = lettersOfPairs(k, details.pairwise, request.alpha);
     }
     return details;
 }

@@ -50,6 +50,11 @@ struct Details {
 std::optional<int> controlPosition(const std::vector<std::string>& groups,
                                    const DetailsRequest& request);
 
+// The compact letters of `groups` groups: those of a pair whose adjusted p is below alpha
+// share none.
+std::vector<std::string> lettersOfPairs(int groups, const PairwiseComparisons& pairwise,
+                                        double alpha);
+
 // Computes them all. A control that is not one of the groups is refused (a notice). Shows
 // progress and may be cancelled.
 Details computeDetails(const GroupedCases& cases, const DetailsRequest& request,
