@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
     // The window's texts in the user's language, where the program has that language.
     kw::app::installTranslations(app);
     QApplication::setApplicationName("Kruskal-Wallis");
+    // The desktop entry the package installs, so that a Wayland compositor or a task bar shows
+    // the window with that entry's name and icon.
+    QGuiApplication::setDesktopFileName("org.kruskalwallis.KruskalWallis");
     QCommandLineParser options;
     options.setApplicationDescription("Kruskal-Wallis test with multiple comparison of groups.");
     options.addHelpOption();

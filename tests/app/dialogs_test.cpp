@@ -19,6 +19,7 @@
 #include "app/dialogs/warningdialog.h"
 #include "app/dialogs/workbookimportdialog.h"
 #include "app/mainwindow.h"
+#include "app/programicon.h"
 #include "app/settings.h"
 #include "app/sheets/linkfactory.h"
 #include "core/base/failure.h"
@@ -203,6 +204,7 @@ private slots:
     void manualLinks();
     void noSpreadsheetIsOneMessage();
     void savingAddsTheFilterExtension();
+    void programIconIsTheInstalledPicture();
 
 private:
     static void setFontScale(double scale);
@@ -568,6 +570,23 @@ void DialogsTest::savingAddsTheFilterExtension() {
     }
     QCOMPARE(kw::app::filterSuffix("text files (*.txt)"), QString("txt"));
     QCOMPARE(kw::app::filterSuffix("all files (*.*)"), QString());
+}
+
+void DialogsTest::programIconIsTheInstalledPicture() {
+    // The window draws the SVG the package installs for the menu: drawn, at any density, with
+    // the blue ground and the raised middle group where the picture has them.
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QImage icon = kw::app::programIcon(64, ratio).toImage();
+        QCOMPARE(icon.size(), QSize(qRound(64 * ratio), qRound(64 * ratio)));
+        const auto at = [&](double x, double y) {
+            return icon.pixelColor(int(x * ratio), int(y * ratio));
+        };
+        QCOMPARE(at(4, 60), QColor(0x28, 0x5a, 0xa0));
+        QCOMPARE(at(32, 9), QColor(0xff, 0xc8, 0x3c));
+        QCOMPARE(at(0, 0).alpha(), 0); // the rounded corner
+    }
+    auto window = startWindow(std::make_unique<MemoryLinks>(sheets_));
+    QVERIFY(!window->windowIcon().isNull());
 }
 
 QTEST_MAIN(DialogsTest)
