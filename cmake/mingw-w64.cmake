@@ -2,7 +2,10 @@
 # g++-mingw-w64-x86-64-posix). The posix-threads variant of the compiler is used, because
 # only it gives std::thread, std::mutex and std::condition_variable.
 #
-#   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+#   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+#         -DKW_WINDOWS_BUILD=ON -DKW_BOOST_INCLUDE_DIR=<a folder holding only boost/>
+#
+# scripts/cross-windows does so, and runs the tests.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

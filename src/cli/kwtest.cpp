@@ -12,9 +12,11 @@
 #include "core/base/failure.h"
 #include "core/io/delimitedtext.h"
 #include "core/io/safefile.h"
-#include "core/io/statisticsfile.h"
 #include "core/io/textreader.h"
+#if !defined(_WIN32)
+#include "core/io/statisticsfile.h"
 #include "core/io/workbook.h"
+#endif
 #include "core/results/detailsreport.h"
 #include "core/session/session.h"
 #include "core/sheet/sheettransfer.h"
@@ -32,6 +34,13 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
+#endif
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -48,6 +57,12 @@ public:
     bool timesStages() const override { return timing_; }
     void stageTimed(std::string_view stage, Duration took) override {
         long pages = 0;
+#if defined(_WIN32)
+        PROCESS_MEMORY_COUNTERS memory{};
+        if (K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) {
+            pages = static_cast<long>(memory.WorkingSetSize / 4096);
+        }
+#else
         if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
             long size = 0;
             if (std::fscanf(f, "%ld %ld", &size, &pages) != 2) {
@@ -55,6 +70,7 @@ public:
             }
             std::fclose(f);
         }
+#endif
         std::fprintf(stderr, "%-20.*s %8.1f ms %7.0f MB resident\n", static_cast<int>(stage.size()),
                      stage.data(), std::chrono::duration<double, std::milli>(took).count(),
                      static_cast<double>(pages) * 4096 / (1 << 20));
@@ -113,6 +129,18 @@ void writeSheets(const kw::cli::Options& o, const kw::Session& session, kw::Spre
     }
 }
 
+#if defined(_WIN32) && !defined(KW_WITH_PLOT)
+// The plots need Qt, which Debian has no MinGW build of: refused before any work is done.
+void refusePlots(const kw::cli::Options& o) {
+    if (o.plot || o.html) {
+        throw Failure(Failure::Reason::badData,
+                      std::string(o.plot ? "--plot" : "--html") +
+                          ": this kwtest for Windows draws no plots and writes no HTML report "
+                          "(they need Qt, which it is built without)");
+    }
+}
+#endif
+
 // The bytes of --plot's file, where this kwtest draws plots.
 std::string plotBytes(const kw::cli::Options& o, const kw::GroupedCases& cases,
                       const kw::Details* details, double alpha) {
@@ -139,6 +167,16 @@ std::string htmlBytes(const kw::cli::Options& o, const kw::Session& session,
 #endif
 }
 
+#if defined(_WIN32)
+Failure notReadHere(const std::string& file, const char* kind) {
+    return Failure(Failure::Reason::badData,
+                   file + " is " + kind +
+                       ", which this kwtest for Windows does not read: it reads the program's "
+                       "own text files and delimited text (.csv, .tsv, .tab) only; save the data "
+                       "as CSV, or read a sheet of a running Excel with --from-sheet");
+}
+#endif
+
 // FILE, read by its kind.
 kw::DataTable readFile(const kw::cli::Options& o, char decimal, kw::Feedback& feedback) {
     switch (kw::cli::fileKind(o)) {
@@ -146,15 +184,26 @@ kw::DataTable readFile(const kw::cli::Options& o, char decimal, kw::Feedback& fe
         break;
     case kw::DataFileKind::delimitedText:
         return kw::readDelimitedFile(o.file, o.import, decimal, &feedback);
+#if defined(_WIN32)
+    // Their readers (liborcus, libreadstat) have no Windows build here.
+    case kw::DataFileKind::workbook:
+        throw notReadHere(o.file, "a workbook");
+    case kw::DataFileKind::statistics:
+        throw notReadHere(o.file, "an SPSS or Stata file");
+#else
     case kw::DataFileKind::workbook:
         return kw::readWorkbookFile(o.file, o.import, decimal, &feedback);
     case kw::DataFileKind::statistics:
         return kw::readStatisticsFile(o.file, o.import, decimal, &feedback);
+#endif
     }
     return kw::readTextFile(o.file, &feedback);
 }
 
 int run(const kw::cli::Options& o) {
+#if defined(_WIN32) && !defined(KW_WITH_PLOT)
+    refusePlots(o);
+#endif
     StderrFeedback feedback;
     kw::Session session;
     const kw::Locale& locale = session.locale();
@@ -278,6 +327,20 @@ int run(const kw::cli::Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Standard output and error take the bytes as they are, as on Linux: text mode would make
+    // the reports' CR LF CR CR LF and the messages' LF CR LF. A report is then the same bytes
+    // whether it goes to --report or through a pipe, on either system.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // The texts are UTF-8: the console shows them so while kwtest runs, and as before after.
+    const UINT consolePage = GetConsoleOutputCP();
+    SetConsoleOutputCP(CP_UTF8);
+    struct RestoreConsole {
+        UINT page;
+        ~RestoreConsole() { SetConsoleOutputCP(page); }
+    } restoreConsole{consolePage};
+#endif
     std::ios::sync_with_stdio(false);
 #ifdef __GLIBC__
     // The analysis allocates and frees large arrays one after the other; keeping freed memory

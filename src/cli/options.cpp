@@ -27,17 +27,32 @@ const char* const helpText =
     "Kruskal-Wallis test with multiple comparison of groups, run on a space-delimited text\n"
     "file (first line: variable names; then one line per case).\n"
     "\n"
+#if defined(_WIN32)
+    "FILE may also be delimited text (.csv, .tsv, .tab); this kwtest for Windows reads no\n"
+    "workbooks and no SPSS or Stata files (save them as CSV). Its empty and missing cells\n"
+    "become the missing-value code, -99 unless --missing gives another, which is then in\n"
+    "force:\n"
+#else
     "FILE may also be delimited text (.csv, .tsv, .tab), a workbook (.xlsx, .xlsm, .ods) or\n"
     "an SPSS or Stata file (.sav, .zsav, .por, .dta); its empty and missing cells become the\n"
     "missing-value code, -99 unless --missing gives another, which is then in force:\n"
+#endif
     "  --delimiter C         the separator of delimited text: a character, or tab (default:\n"
     "                        found from the file); read a .txt FILE as delimited text\n"
     "  --decimal MARK        point or comma: the decimal mark of its numbers (default: found)\n"
+#if defined(_WIN32)
+    "  --encoding NAME       its encoding: UTF-8, UTF-16, UTF-32 or a single-byte one such\n"
+    "                        as WINDOWS-1252 or ISO-8859-1 (default: found from a byte-order\n"
+    "                        mark or the bytes)\n"
+#else
     "  --encoding NAME       its encoding, such as UTF-8, UTF-16, WINDOWS-1252 or ISO-8859-1\n"
     "                        (default: found from a byte-order mark or the bytes)\n"
+#endif
     "  --na CODE             cells holding CODE are missing too (repeatable), such as NA\n"
+#if !defined(_WIN32)
     "  --sheet NAME          the sheet of a workbook (default: the first)\n"
     "  --range A1:C40        the block of that sheet, names in its first row (default: all)\n"
+#endif
     "  --wide                one column per group: the columns become the variables 'group'\n"
     "                        (their names) and 'value' (their cells, missing ones left out)\n"
     "\n"
@@ -78,6 +93,10 @@ const char* const helpText =
     "                        and 10000)\n"
     "  --seed S              the random numbers' seed (default 1)\n"
     "\n"
+#if defined(_WIN32) && !defined(KW_WITH_PLOT)
+    "This kwtest for Windows draws no plots: --plot, --plot-kind, --plot-size, --plot-dpi and\n"
+    "--html are refused (they need Qt, which it is built without).\n"
+#else
     "A plot of the groups, drawn without a display (Qt's offscreen platform):\n"
     "  --plot OUT            write it to OUT, as SVG, PNG or PDF by OUT's extension\n"
     "  --plot-kind KIND      box (box plots with the cases as points when few, the letters\n"
@@ -90,7 +109,23 @@ const char* const helpText =
     "  --html OUT            write the report as one self-contained HTML file: the data, the\n"
     "                        selection, the test, the tables of --details (--pairwise and\n"
     "                        --adjust apply), the line for a paper, the methods and the plots\n"
+#endif
     "\n"
+#if defined(_WIN32)
+    "With a running Excel (the link attaches to it; it never starts or closes Excel):\n"
+    "  --from-sheet SHEET    read the data from this sheet instead of FILE\n"
+    "  --range A1:C11        the block to read: names in its first row, one case per row\n"
+    "  --book TITLE          the workbook to use (made the active one first)\n"
+    "  --empty-as CODE       what empty cells become, and the missing-value code unless\n"
+    "                        --missing is given (default -99)\n"
+    "  --to-sheet            write the results block into a sheet after the calculation\n"
+    "  --at C10              its top-left cell\n"
+    "  --new-book            into a new workbook (default: the active or --book workbook)\n"
+    "  --sheet NAME          into this existing sheet (its cells in the block are replaced)\n"
+    "  --new-sheet           into a new sheet after the last (the default)\n"
+    "  --counts-to-sheet     write the counts grid to A1 of a new sheet of the workbook\n"
+    "  --office PIPE         not used: it names LibreOffice's pipe on Linux\n"
+#else
     "With a running LibreOffice Calc that accepts the program's connection (see README):\n"
     "  --from-sheet SHEET    read the data from this sheet instead of FILE\n"
     "  --range A1:C11        the block to read: names in its first row, one case per row\n"
@@ -105,6 +140,7 @@ const char* const helpText =
     "  --counts-to-sheet     write the counts grid to A1 of a new sheet of the document\n"
     "  --office PIPE         the pipe Calc accepts on (default: $KW_OFFICE_PIPE or\n"
     "                        kruskalwallis)\n"
+#endif
     "\n"
     "Exit status: 0 on success; 1 when the data or a choice is refused (the reason goes to\n"
     "standard error and no output file is created or changed); 2 for a usage error.\n"

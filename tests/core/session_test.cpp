@@ -565,6 +565,7 @@ TEST(DataSet, ManualInputAndItsSavedFile) {
     kw::test::openTextFile(back, path.string());
     EXPECT_EQ(back.table().cell(2, 2), "7");
     EXPECT_EQ(back.variables(), (std::vector<std::string>{"var1", "var2"}));
+    in.close();
     std::filesystem::remove(path);
 }
 

@@ -25,6 +25,11 @@ namespace {
 std::string resolved(const std::string& path) {
     std::filesystem::path p(path);
     std::error_code ec;
+    // A plain file keeps its name as given: a round trip through path would recode it on
+    // Windows.
+    if (!std::filesystem::is_symlink(p, ec)) {
+        return path;
+    }
     for (int depth = 0; depth < 40 && std::filesystem::is_symlink(p, ec); ++depth) {
         std::filesystem::path target = std::filesystem::read_symlink(p, ec);
         if (ec) {

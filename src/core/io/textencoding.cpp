@@ -6,8 +6,14 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <memory>
+#include <optional>
+
+#if defined(_WIN32)
+#include "core/io/textencoding.codepages.h"
+#else
+#include <iconv.h>
+#endif
 
 namespace kw {
 
@@ -145,6 +151,36 @@ std::string hexByte(unsigned char c) {
                                                 std::string(encoding) + ": " + std::string(why));
 }
 
+// The failure of a decoding that stopped at the start of `rest`, after decoding the text
+// `decoded`: the file ends inside a character (`cutOff`), or the unit there does not form one.
+[[noreturn]] void undecodableAt(std::string_view decoded, std::string_view rest,
+                                const std::string& encoding, bool cutOff) {
+    const std::size_t line = lineAt(decoded, decoded.size());
+    if (cutOff) {
+        undecodable(line, encoding, "the file ends inside a character");
+    }
+    // The unit that failed: two or four bytes in UTF-16 and UTF-32, one byte otherwise.
+    std::string upper;
+    for (char c : encoding) {
+        upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    const std::size_t unit =
+        std::min<std::size_t>(rest.size(), upper.find("32") != std::string::npos   ? 4
+                                           : upper.find("16") != std::string::npos ? 2
+                                                                                   : 1);
+    std::string shown;
+    for (std::size_t k = 0; k < unit; ++k) {
+        if (k > 0) {
+            shown += ' ';
+        }
+        shown += hexByte(static_cast<unsigned char>(rest[k]));
+    }
+    std::string why = unit == 1 ? "byte " : "the bytes ";
+    why += shown;
+    why += unit == 1 ? " does not form a character" : " do not form a character";
+    undecodable(line, encoding, why);
+}
+
 } // namespace
 
 void checkUtf8(std::string_view text) {
@@ -159,6 +195,222 @@ void checkUtf8(std::string_view text) {
                 "byte " + hexByte(static_cast<unsigned char>(text[at])) +
                     " does not form a character");
 }
+
+#if defined(_WIN32)
+
+namespace {
+
+// Windows has no iconv: the text is decoded here, under the names that iconv of Linux knows
+// each encoding by and as it decodes it, so that a file reads the same on either system. The
+// forms whose byte order a mark may give read as little-endian without one (the order of x86),
+// and a byte that stands for no character is refused. The single-byte encodings come as iconv
+// maps them (textencoding.codepages.h): Windows' own code pages differ from them in places.
+// iconv's multi-byte encodings of East Asia and those that compose characters (CP1255, CP1258)
+// are not read here.
+enum class Form { utf8, utf16, ucs2, utf32, singleByte };
+
+struct Encoding {
+    Form form = Form::singleByte;
+    bool bigEndian = false;
+    bool markDecides = false; // a byte-order mark at the start gives the order and is dropped
+    const codepages::SingleByteEncoding* bytes = nullptr;
+};
+
+struct UnicodeForm {
+    const char* names; // separated by spaces, in upper case
+    Encoding encoding;
+};
+
+const UnicodeForm unicodeForms[] = {
+    {"UTF-8 UTF8", {Form::utf8}},
+    {"UTF-16 UTF16", {Form::utf16, false, true}},
+    {"UTF-16LE UTF16LE", {Form::utf16}},
+    {"UTF-16BE UTF16BE", {Form::utf16, true}},
+    {"UCS-2 UCS2 UCS-2LE UNICODELITTLE", {Form::ucs2}},
+    {"UCS-2BE UNICODEBIG", {Form::ucs2, true}},
+    {"UTF-32 UTF32", {Form::utf32, false, true}},
+    {"UTF-32LE", {Form::utf32}},
+    {"UTF-32BE", {Form::utf32, true}},
+};
+
+bool namedIn(std::string_view names, std::string_view name) {
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = std::min(names.find(' ', at), names.size());
+        if (names.substr(at, end - at) == name) {
+            return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
+std::optional<Encoding> encodingNamed(const std::string& name) {
+    std::string upper;
+    for (char c : name) {
+        upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    for (const UnicodeForm& form : unicodeForms) {
+        if (namedIn(form.names, upper)) {
+            return form.encoding;
+        }
+    }
+    for (const codepages::SingleByteEncoding& bytes : codepages::singleByteEncodings) {
+        if (namedIn(bytes.names, upper)) {
+            return Encoding{Form::singleByte, false, false, &bytes};
+        }
+    }
+    return std::nullopt;
+}
+
+void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Where and why a decoding stopped before the end.
+struct Stop {
+    enum Kind { none, illegal, cutOff } kind = none;
+    std::size_t at = 0;
+};
+
+std::uint32_t unitAt(std::string_view bytes, std::size_t at, int size, bool bigEndian) {
+    std::uint32_t unit = 0;
+    for (int k = 0; k < size; ++k) {
+        const std::size_t byte = at + std::size_t(bigEndian ? k : size - 1 - k);
+        unit = (unit << 8) | static_cast<unsigned char>(bytes[byte]);
+    }
+    return unit;
+}
+
+Stop decodeUtf16(std::string_view bytes, std::size_t at, bool bigEndian, bool pairs,
+                 std::string& out) {
+    const std::size_t n = bytes.size();
+    while (at + 2 <= n) {
+        std::uint32_t c = unitAt(bytes, at, 2, bigEndian);
+        std::size_t length = 2;
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            // A surrogate pair in UTF-16; in UCS-2 no character at all.
+            if (!pairs || c >= 0xDC00) {
+                return {Stop::illegal, at};
+            }
+            if (at + 4 > n) {
+                return {Stop::cutOff, at};
+            }
+            const std::uint32_t low = unitAt(bytes, at + 2, 2, bigEndian);
+            if (low < 0xDC00 || low > 0xDFFF) {
+                return {Stop::illegal, at};
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            length = 4;
+        }
+        appendUtf8(out, c);
+        at += length;
+    }
+    return at < n ? Stop{Stop::cutOff, at} : Stop{};
+}
+
+Stop decodeUtf32(std::string_view bytes, std::size_t at, bool bigEndian, std::string& out) {
+    const std::size_t n = bytes.size();
+    for (; at + 4 <= n; at += 4) {
+        const std::uint32_t c = unitAt(bytes, at, 4, bigEndian);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            return {Stop::illegal, at};
+        }
+        appendUtf8(out, c);
+    }
+    return at < n ? Stop{Stop::cutOff, at} : Stop{};
+}
+
+Stop decodeSingleBytes(std::string_view bytes, const codepages::SingleByteEncoding& encoding,
+                       std::string& out) {
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+            continue;
+        }
+        const std::uint16_t c = encoding.upper[byte - 0x80];
+        if (c == 0) {
+            return {Stop::illegal, at};
+        }
+        appendUtf8(out, c);
+    }
+    return {};
+}
+
+Stop decode(std::string_view bytes, const Encoding& encoding, std::string& out) {
+    std::size_t at = 0;
+    bool bigEndian = encoding.bigEndian;
+    switch (encoding.form) {
+    case Form::utf8: {
+        const std::size_t bad = invalidUtf8(bytes);
+        const std::size_t end = bad == std::string_view::npos ? bytes.size() : bad;
+        out.append(bytes.substr(0, end));
+        if (bad == std::string_view::npos) {
+            return {};
+        }
+        return {characterLength(bytes, bad) < 0 ? Stop::cutOff : Stop::illegal, bad};
+    }
+    case Form::utf16:
+    case Form::ucs2:
+        if (encoding.markDecides && bytes.size() >= 2) {
+            const std::uint32_t mark = unitAt(bytes, 0, 2, true);
+            if (mark == 0xFEFF || mark == 0xFFFE) {
+                bigEndian = mark == 0xFEFF;
+                at = 2;
+            }
+        }
+        return decodeUtf16(bytes, at, bigEndian, encoding.form == Form::utf16, out);
+    case Form::utf32:
+        if (encoding.markDecides && bytes.size() >= 4) {
+            const std::uint32_t mark = unitAt(bytes, 0, 4, true);
+            if (mark == 0x0000FEFF || mark == 0xFFFE0000) {
+                bigEndian = mark == 0x0000FEFF;
+                at = 4;
+            }
+        }
+        return decodeUtf32(bytes, at, bigEndian, out);
+    case Form::singleByte:
+        break;
+    }
+    return decodeSingleBytes(bytes, *encoding.bytes, out);
+}
+
+} // namespace
+
+std::string decodeToUtf8(std::string_view bytes, const std::string& encoding, bool cut,
+                         std::size_t* consumed) {
+    const std::optional<Encoding> known = encodingNamed(encoding);
+    if (!known) {
+        throw Failure(Failure::Reason::badData,
+                      "the encoding " + quotedValue(encoding) + " is not known to the program");
+    }
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    const Stop stop = decode(bytes, *known, out);
+    if (stop.kind != Stop::none && !cut) {
+        undecodableAt(out, bytes.substr(stop.at), encoding, stop.kind == Stop::cutOff);
+    }
+    if (consumed != nullptr) {
+        *consumed = stop.kind == Stop::none ? bytes.size() : stop.at;
+    }
+    return out;
+}
+
+#else
 
 std::string decodeToUtf8(std::string_view bytes, const std::string& encoding, bool cut,
                          std::size_t* consumed) {
@@ -195,30 +447,8 @@ std::string decodeToUtf8(std::string_view bytes, const std::string& encoding, bo
         if (cut) {
             break;
         }
-        const std::size_t line = lineAt(std::string_view(out.data(), used), used);
-        if (err == EINVAL) {
-            undecodable(line, encoding, "the file ends inside a character");
-        }
-        // The unit that failed: two or four bytes in UTF-16 and UTF-32, one byte otherwise.
-        std::string upper;
-        for (char c : encoding) {
-            upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
-        }
-        const std::size_t unit =
-            std::min<std::size_t>(inLeft, upper.find("32") != std::string::npos   ? 4
-                                          : upper.find("16") != std::string::npos ? 2
-                                                                                  : 1);
-        std::string shown;
-        for (std::size_t k = 0; k < unit; ++k) {
-            if (k > 0) {
-                shown += ' ';
-            }
-            shown += hexByte(static_cast<unsigned char>(in[k]));
-        }
-        std::string why = unit == 1 ? "byte " : "the bytes ";
-        why += shown;
-        why += unit == 1 ? " does not form a character" : " do not form a character";
-        undecodable(line, encoding, why);
+        undecodableAt(std::string_view(out.data(), used), std::string_view(in, inLeft), encoding,
+                      err == EINVAL);
     }
     if (consumed != nullptr) {
         *consumed = bytes.size() - inLeft;
@@ -229,5 +459,7 @@ std::string decodeToUtf8(std::string_view bytes, const std::string& encoding, bo
     }
     return out;
 }
+
+#endif
 
 } // namespace kw

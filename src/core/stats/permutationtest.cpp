@@ -13,7 +13,9 @@
 #include <optional>
 #include <string>
 
-#if __has_include(<unistd.h>)
+#if defined(_WIN32)
+#include <windows.h>
+#elif __has_include(<unistd.h>)
 #include <unistd.h>
 #endif
 
@@ -50,7 +52,13 @@ using permutation::monteCarlo;
 
 // The memory the machine has, as far as it says.
 double physicalMemory() {
-#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGE_SIZE)
+#if defined(_WIN32)
+    MEMORYSTATUSEX s{};
+    s.dwLength = sizeof s;
+    if (GlobalMemoryStatusEx(&s)) {
+        return static_cast<double>(s.ullTotalPhys);
+    }
+#elif defined(_SC_PHYS_PAGES) && defined(_SC_PAGE_SIZE)
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long size = sysconf(_SC_PAGE_SIZE);
     if (pages > 0 && size > 0) {
