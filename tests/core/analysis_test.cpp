@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -198,6 +200,65 @@ TEST(Analysis, RankingByTextsAndBySortingAgree) {
         const std::string byTexts = calculatedBy(s, kw::RankingMethod::byDistinctTexts);
         ASSERT_EQ(byTexts, calculatedBy(s, kw::RankingMethod::bySorting)) << "trial " << trial;
         ASSERT_EQ(byTexts, calculatedBy(s, kw::RankingMethod::automatic)) << "trial " << trial;
+    }
+}
+
+TEST(Analysis, CountRowsOfLongSpellingsFollowTheCollation) {
+    // Spellings that share their first 8 or 16 bytes, differ in case only beyond them, or run
+    // past 16 bytes: the rows of the counts are the spellings in caseless byte order, those
+    // equal but for case in one row, both ways of ranking alike.
+    const std::vector<std::string> spellings{"123456789.123",
+                                             "123456789.1230",
+                                             "123456789.12",
+                                             "1234567890.12",
+                                             "12345678.9E1",
+                                             "12345678.9e1",
+                                             "12345678.90E1",
+                                             "0.000000001234",
+                                             "0.0000000012340",
+                                             "-123456789.5",
+                                             "+123456789.5",
+                                             "12345678901234567.5",
+                                             "12345678901234567.25",
+                                             "12345678901234567.2",
+                                             "1234567890123456E2",
+                                             "1234567890123456e2",
+                                             "7",
+                                             "7.0000000000000000001"};
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 20; ++trial) {
+        const int n = 60;
+        kw::Session s;
+        s.loadTable(kw::DataTable::blank({"g", "x"}, n));
+        s.pickGroup(0);
+        s.pickTest(1);
+        std::vector<std::string> folded;
+        for (int r = 1; r <= n; ++r) {
+            const std::string& x =
+                spellings[std::uniform_int_distribution<std::size_t>(0, spellings.size() - 1)(rng)];
+            s.editCell(1, r, std::to_string(1 + r % 3));
+            s.editCell(2, r, x);
+            std::string f = x;
+            for (char& c : f) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            folded.push_back(f);
+        }
+        std::sort(folded.begin(), folded.end());
+        folded.erase(std::unique(folded.begin(), folded.end()), folded.end());
+        const std::string bySorting = calculatedBy(s, kw::RankingMethod::bySorting);
+        ASSERT_EQ(bySorting, calculatedBy(s, kw::RankingMethod::byDistinctTexts));
+        kw::test::calculate(s);
+        const kw::Grid& counts = *s.grids().counts;
+        std::vector<std::string> rows;
+        for (int r = 2; r < counts.rowCount(); ++r) {
+            std::string f = counts.cell(0, r);
+            for (char& c : f) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            rows.push_back(f);
+        }
+        ASSERT_EQ(rows, folded) << "trial " << trial;
     }
 }
 

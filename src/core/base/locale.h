@@ -17,6 +17,10 @@ public:
     // means compare(a, b) < 0. Sorting by it first spares most full comparisons; 0 for all
     // texts is always right.
     virtual std::uint64_t sortPrefix(std::string_view) const { return 0; }
+
+    // Whether compare orders texts byte by byte, each byte on its own, as sortPrefix sees
+    // them: then the prefixes of the texts from byte 8 on decide where the first 8 bytes tie.
+    virtual bool prefixesChain() const { return false; }
 };
 
 // Byte order with ASCII letters compared as lower case: the comparison where no locale
@@ -26,6 +30,7 @@ class CaselessCollation final : public Collation {
 public:
     int compare(std::string_view a, std::string_view b) const override;
     std::uint64_t sortPrefix(std::string_view text) const override;
+    bool prefixesChain() const override { return true; }
 };
 
 // The locale-dependent parts of the core: decimal mark, collation and today's date.
