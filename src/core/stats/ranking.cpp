@@ -374,6 +374,12 @@ struct Item {
 
 constexpr std::uint32_t canonicalBit = 0x80000000u;
 
+struct ByValue {
+    bool operator()(const Item& x, const Item& y) const {
+        return x.value < y.value || (!(y.value < x.value) && x.row < y.row);
+    }
+};
+
 // Ranking by sorting the cases, for data with few ties.
 Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Runs& runs,
                      Feedback* feedback) {
@@ -416,13 +422,9 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     groupOfRow = {}; // the items hold the groups now
 
     Pacer(feedback, "ranking", 1).check(0);
-    {
-        // The items are in row order, and a stable sort by value leaves equal values in it:
-        // ordered by value, then row.
-        std::unique_ptr<Item[]> scratch(new Item[itemCount]);
-        radixSort(items.get(), scratch.get(), itemCount,
-                  [](const Item& item) { return orderedBits(item.value); });
-    }
+    radixSort(
+        items.get(), itemCount, [](const Item& item) { return orderedBits(item.value); },
+        ByValue{});
     runs.reserve(itemCount);
 
     const std::size_t n = itemCount;
