@@ -30,6 +30,7 @@
 #include "app/settings.h"
 #include "app/translation.h"
 #include "app/windowplacement.h"
+#include "app/work/responseclock.h"
 #include "core/base/version.h"
 #include "core/io/delimitedtext.h"
 #include "core/io/statisticsfile.h"
@@ -131,6 +132,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     buildMenus();
     workRunner_ = new WorkRunner(this);
     setAcceptDrops(true);
+    // With KW_TIMING set: how long each input takes to be answered, a page turn by the page.
+    if (ResponseClock* clock = ResponseClock::of(this)) {
+        clock->watchPages(pages_);
+    }
 
     // Ctrl+PgDown and Ctrl+PgUp turn the pages from anywhere in the window (Ctrl+Tab does
     // where the focus is on the pages).
@@ -544,6 +549,7 @@ void MainWindow::readTextFile(const QString& path) {
     pages_->setCurrentIndex(static_cast<int>(Page::input));
     const std::string name = toBytes(path);
     session_.startReadingFile(name);
+    workRunner_->nameNext("read file");
     runWork([this, name, path](Feedback& feedback) -> WorkRunner::Handback {
         auto table = std::make_shared<DataTable>(kw::readTextFile(name, &feedback));
         return [this, table, path] {
@@ -645,6 +651,7 @@ void MainWindow::importDelimited(const QString& path) {
     pushInputs(); // what is typed stays, also where the read fails
     const std::string name = toBytes(path);
     const char decimal = session_.locale().decimal;
+    workRunner_->nameNext("import");
     runWork(
         [this, name, path, options, decimal](Feedback& feedback) -> WorkRunner::Handback {
             auto table =
@@ -939,6 +946,7 @@ void MainWindow::calculate() {
     detailsCases_.reset();
     detailsInFront_ = false;
     plotsInFront_ = false;
+    workRunner_->nameNext("calculate");
     runWork([this, table = std::move(table),
              request = std::move(request)](Feedback& feedback) mutable -> WorkRunner::Handback {
         auto outcome =
@@ -1128,6 +1136,7 @@ void MainWindow::startDetails() {
     const char decimal = session_.locale().decimal;
     detailsPage_->showStatus(DetailsPage::Status::computing);
     dataView_->setEditable(false);
+    workRunner_->nameNext("details");
     workRunner_->start(
         [this, cases, request, decimal](Feedback& feedback) -> WorkRunner::Handback {
             auto details =

@@ -262,6 +262,99 @@ TEST(Analysis, CountRowsOfLongSpellingsFollowTheCollation) {
     }
 }
 
+// A locale's collation as the window's is: no prefixes of its own, letter case ignored, and
+// here signs and marks before digits; `ignorePoint` leaves the point out as some locales'
+// settings leave punctuation out.
+class LocaleLikeCollation final : public kw::Collation {
+public:
+    explicit LocaleLikeCollation(bool ignorePoint) : ignorePoint_(ignorePoint) {}
+    int compare(std::string_view a, std::string_view b) const override {
+        const std::string x = folded(a);
+        const std::string y = folded(b);
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    mutable long calls = 0;
+
+private:
+    std::string folded(std::string_view t) const {
+        ++calls;
+        std::string out;
+        for (char c : t) {
+            if (ignorePoint_ && c == '.') {
+                continue;
+            }
+            const bool mark = c == '+' || c == '-' || c == '.' || c == ',';
+            out.push_back(mark ? char(1 + c % 7)
+                               : char(std::tolower(static_cast<unsigned char>(c))));
+        }
+        return out;
+    }
+    bool ignorePoint_;
+};
+
+TEST(Analysis, CountRowsInALocaleOrderOfItsOwn) {
+    // Many numbers sharing their first 16 bytes, counted under a collation of the window's
+    // kind: the rows in its order, whether prefixes can be made from its byte order or, where
+    // it skips the point, not.
+    std::mt19937 rng(3);
+    std::vector<std::string> values;
+    for (int i = 0; i < 400; ++i) {
+        const int pick = std::uniform_int_distribution<int>(0, 6)(rng);
+        const std::string digits = std::to_string(std::uniform_int_distribution<int>(0, 999)(rng));
+        values.push_back(pick == 0   ? "12345678901234." + digits
+                         : pick == 1 ? "-1234567.8" + digits
+                         : pick == 2 ? "1234567890123456" + digits + "E1"
+                         : pick == 3 ? "1234567890123456" + digits + "e1"
+                         : pick == 4 ? "+" + digits
+                         : pick == 5 ? "12345678" + digits + ".5"
+                                     : digits + ".5");
+    }
+    for (const bool ignorePoint : {false, true}) {
+        const LocaleLikeCollation collation(ignorePoint);
+        kw::Session s(kw::Locale{'.', &collation, nullptr});
+        s.loadTable(kw::DataTable::blank({"g", "x"}, int(values.size())));
+        s.pickGroup(0);
+        s.pickTest(1);
+        for (std::size_t r = 0; r < values.size(); ++r) {
+            s.editCell(1, int(r + 1), std::to_string(1 + r % 3));
+            s.editCell(2, int(r + 1), values[r]);
+        }
+        kw::test::calculate(s);
+        const kw::Grid& counts = *s.grids().counts;
+        std::vector<std::string> rows;
+        for (int r = 2; r < counts.rowCount(); ++r) {
+            rows.push_back(counts.cell(0, r));
+        }
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            ASSERT_LT(collation.compare(rows[r - 1], rows[r]), 0)
+                << rows[r - 1] << " before " << rows[r] << (ignorePoint ? " (point ignored)" : "");
+        }
+        // Every distinct value has its row: those equal under the collation share one.
+        std::vector<std::string> distinct = values;
+        std::sort(distinct.begin(), distinct.end(),
+                  [&](const std::string& x, const std::string& y) {
+                      return collation.compare(x, y) < 0;
+                  });
+        distinct.erase(std::unique(distinct.begin(), distinct.end(),
+                                   [&](const std::string& x, const std::string& y) {
+                                       return collation.compare(x, y) == 0;
+                                   }),
+                       distinct.end());
+        EXPECT_EQ(rows.size(), distinct.size());
+    }
+}
+
+TEST(Locale, ByteRanksOnlyWhereTheCollationOrdersByBytes) {
+    const LocaleLikeCollation byBytes(false);
+    const auto ranks = kw::byteRanks(byBytes, "0123456789.-+Ee");
+    ASSERT_TRUE(ranks.has_value());
+    EXPECT_LT((*ranks)['.'], (*ranks)['0']); // marks before digits, as this collation has it
+    EXPECT_EQ((*ranks)['E'], (*ranks)['e']); // letter case ignored
+    EXPECT_LT(kw::rankedPrefix(*ranks, "1.5", 0), kw::rankedPrefix(*ranks, "15", 0));
+    EXPECT_FALSE(kw::byteRanks(LocaleLikeCollation(true), "0123456789.").has_value());
+    EXPECT_FALSE(kw::byteRanks(byBytes, "1\xC3\xA4").has_value()); // beyond ASCII
+}
+
 kw::Session calculatedExample(const std::string& file, int group, int test,
                               const std::string& missing = {}) {
     kw::Session s;

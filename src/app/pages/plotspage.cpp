@@ -7,6 +7,7 @@
 #include "app/qtlocale.h"
 #include "app/settings.h"
 #include "app/translation.h"
+#include "app/work/responseclock.h"
 #include "core/base/failure.h"
 #include "core/plots/comparisondetails.h"
 
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -286,6 +288,13 @@ void PlotsPage::summarize() {
     // are shared here.
     working_ = true;
     const int generation = generation_;
+    // With KW_TIMING set: the summary's time, and the time from the input that asked for it
+    // (the turn to this page, a calculation) to the plot shown.
+    const QPointer<ResponseClock> clock = ResponseClock::of(window());
+    const auto askedAt = clock ? clock->claimAction() : std::chrono::steady_clock::time_point{};
+    if (clock) {
+        writeTimingLine("plots: started", std::chrono::steady_clock::now() - askedAt);
+    }
     auto* watcher = new QFutureWatcher<Summarized>(this);
     connect(watcher, &QFutureWatcher<Summarized>::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
@@ -301,8 +310,24 @@ void PlotsPage::summarize() {
             showHint(tr("The plots could not be drawn: %1").arg(made.failure));
         }
     });
-    watcher->setFuture(QtConcurrent::run([cases, details, request] {
-        return summarizeCalculation(*cases, details.get(), request);
+    if (clock) {
+        connect(watcher, &QFutureWatcher<Summarized>::finished, this,
+                [this, generation, clock, askedAt] {
+                    if (generation == generation_ && clock) {
+                        clock->whenIdle([askedAt] {
+                            writeTimingLine("plots: shown",
+                                            std::chrono::steady_clock::now() - askedAt);
+                        });
+                    }
+                });
+    }
+    watcher->setFuture(QtConcurrent::run([cases, details, request, timed = !clock.isNull()] {
+        const auto start = std::chrono::steady_clock::now();
+        Summarized made = summarizeCalculation(*cases, details.get(), request);
+        if (timed) {
+            writeTimingLine("plots", std::chrono::steady_clock::now() - start);
+        }
+        return made;
     }));
 }
 

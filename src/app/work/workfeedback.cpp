@@ -39,6 +39,10 @@ void WorkFeedback::warning(const Failure& notice) {
     warnings_.push_back(notice);
 }
 
+void WorkFeedback::stageTimed(std::string_view stage, Duration took) {
+    writeTimingLine(stage, took);
+}
+
 QString WorkFeedback::stage() const {
     std::string stage;
     {

@@ -1,5 +1,6 @@
 #include "app/work/workrunner.h"
 
+#include "app/work/responseclock.h"
 #include "app/work/workfeedback.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QStatusBar>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <string>
 #include <utility>
 
 namespace kw::app {
@@ -22,7 +24,8 @@ constexpr int progressPeriod = 100; // ms between looks at its progress
 
 } // namespace
 
-WorkRunner::WorkRunner(QMainWindow* window) : QObject(window), window_(window) {
+WorkRunner::WorkRunner(QMainWindow* window)
+    : QObject(window), window_(window), clock_(ResponseClock::of(window)) {
     setObjectName("work");
     progress_ = new QProgressBar(window);
     progress_->setObjectName("progress");
@@ -64,15 +67,29 @@ WorkRunner::~WorkRunner() {
 }
 
 bool WorkRunner::start(Work work, Finish finish, Stop stop) {
+    const char* name = std::exchange(nextName_, nullptr);
     if (running_) {
         return false;
     }
     running_ = true;
+    name_ = name != nullptr ? name : "work";
+    if (clock_ != nullptr) {
+        actionAt_ = clock_->claimAction();
+        writeTimingLine(std::string(name_) + ": started",
+                        std::chrono::steady_clock::now() - actionAt_);
+    }
     userStops_ = stop == Stop::byUser;
     finish_ = std::move(finish);
     feedback_ = std::make_shared<WorkFeedback>();
     qApp->installEventFilter(this);
     busyTimer_.start(busyDelay);
+    if (clock_ != nullptr) {
+        // The whole work, as kwtest times its stages.
+        work = [work = std::move(work), name = name_](Feedback& feedback) {
+            const StageTimer timer(&feedback, name);
+            return work(feedback);
+        };
+    }
     watcher_.setFuture(QtConcurrent::run([work = std::move(work), feedback = feedback_] {
         Ending ending;
         try {
@@ -167,7 +184,31 @@ void WorkRunner::finish() {
     feedback_.reset();
     running_ = false;
     const Finish finish = std::exchange(finish_, nullptr);
+    if (clock_ == nullptr) {
+        finish(std::move(ending));
+        return;
+    }
+    // Kept here: what `finish` does may start the next work.
+    const std::string name = name_;
+    const auto actionAt = actionAt_;
+    const auto finishing = std::chrono::steady_clock::now();
+    if (ending.handback) {
+        ending.handback = [handback = std::move(ending.handback), name] {
+            const auto start = std::chrono::steady_clock::now();
+            try {
+                handback();
+            } catch (...) {
+                writeTimingLine(name + ": applied", std::chrono::steady_clock::now() - start);
+                throw; // the stop the session reports
+            }
+            writeTimingLine(name + ": applied", std::chrono::steady_clock::now() - start);
+        };
+    }
     finish(std::move(ending));
+    writeTimingLine(name + ": refreshed", std::chrono::steady_clock::now() - finishing);
+    clock_->whenIdle([name, actionAt] {
+        writeTimingLine(name + ": shown", std::chrono::steady_clock::now() - actionAt);
+    });
 }
 
 } // namespace kw::app

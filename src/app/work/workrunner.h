@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@ class QPushButton;
 
 namespace kw::app {
 
+class ResponseClock;
 class WorkFeedback;
 
 // Runs long work (a function of the core: reading a file, the analysis, the spreadsheet) on a
@@ -30,6 +32,11 @@ class WorkFeedback;
 //
 // The work gets a Feedback (progress, warnings, the request to stop) and returns what is to be
 // applied on the interface thread, a handback that may throw the failure to report after it.
+//
+// With KW_TIMING set, each piece of work writes to standard error the core's stages, its own
+// time on the worker, the time its result took to be applied and the window refreshed, and the
+// time from the user's input that started it to the window showing the result (see
+// ResponseClock).
 class WorkRunner final : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +64,9 @@ public:
     // Starts `work` unless work runs already (then false); `finish` gets its ending on the
     // interface thread.
     bool start(Work work, Finish finish, Stop stop = Stop::withWindow);
+    // The name of the next work started in its timing lines ("read file", "calculate"); a
+    // literal.
+    void nameNext(const char* name) { nextName_ = name; }
     // Asks the work under way to stop at its next step.
     void cancel();
     // Waits for the work under way, and finishes it now.
@@ -75,6 +85,10 @@ private:
     void finish();
 
     QMainWindow* window_;
+    ResponseClock* clock_;
+    const char* nextName_ = nullptr;
+    const char* name_ = "work";
+    std::chrono::steady_clock::time_point actionAt_{};
     bool running_ = false;
     bool busyShown_ = false;
     bool userStops_ = false;

@@ -7,6 +7,7 @@
 #include "core/stats/grouping.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <numeric>
@@ -517,6 +518,34 @@ std::vector<TiedCountRow> countRows(GroupedCases& a, Runs& runs, const Collation
             keys[j] = Key{collation.sortPrefix(texts[j]), next, static_cast<std::uint32_t>(j)};
         }
     });
+    // A collation without prefixes of its own (the user's locale in the window) orders the
+    // texts of numbers, made of a few ASCII bytes, byte by byte in every usual locale: then
+    // prefixes are made from the ranks it gives those bytes, and a full comparison is needed
+    // only where 16 bytes tie.
+    if (!chained && d > 1) {
+        std::vector<std::array<bool, 256>> seen(workers(), std::array<bool, 256>{});
+        parallelSlices(d, [&](unsigned part, std::size_t from, std::size_t to) {
+            for (std::size_t j = from; j < to; ++j) {
+                for (char c : texts[j]) {
+                    seen[part][static_cast<unsigned char>(c)] = true;
+                }
+            }
+        });
+        std::string alphabet;
+        for (int b = 0; b < 256; ++b) {
+            if (std::any_of(seen.begin(), seen.end(), [&](const auto& s) { return s[b]; })) {
+                alphabet.push_back(static_cast<char>(b));
+            }
+        }
+        if (const std::optional<ByteRanks> ranks = byteRanks(collation, alphabet)) {
+            parallelSlices(d, [&](unsigned, std::size_t from, std::size_t to) {
+                for (std::size_t j = from; j < to; ++j) {
+                    keys[j].prefix = rankedPrefix(*ranks, texts[j], 0);
+                    keys[j].next = rankedPrefix(*ranks, texts[j], 8);
+                }
+            });
+        }
+    }
     auto text = [&](std::uint32_t j) { return texts[j]; };
     auto before = [&](const Key& x, const Key& y) {
         if (x.prefix != y.prefix) {
