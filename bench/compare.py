@@ -1,12 +1,15 @@
 #!/usr/bin/python3
-"""Times the whole job of kwtest against Python (pandas + SciPy), R and the floor program on
-the same generated files, alternating the commands, and prints medians, ratios and peak
-memory. Run through bench/compare, which installs and builds what it needs."""
+"""Times the whole job of kwtest against Python (pandas + SciPy), R, DuckDB and Polars (both
+through Node) and the floor program on the same generated files, alternating the commands,
+and prints medians, ratios and peak memory. Run through bench/compare, which installs and
+builds what it needs."""
 
 import argparse
+import json
 import os
 import re
 import resource
+import shutil
 import statistics
 import subprocess
 import sys
@@ -16,8 +19,10 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BIN = os.path.join(ROOT, "build", "bin")
 DATA = os.path.join(ROOT, "build", "bench-data")
-SHAPES = ["g10", "t3", "g1000"]
-TOOLS = ["kwtest", "python", "R", "floor"]
+SHAPES = ["g10", "t3", "g1000", "c10"]
+TOOLS = ["kwtest", "python", "R", "duckdb", "polars", "floor"]
+NODE_PEERS = {"duckdb": "@duckdb/node-api", "polars": "nodejs-polars"}
+SLOW = 30  # seconds: a command slower than this on its first run is not repeated
 
 
 def command(tool, path, report):
@@ -28,6 +33,9 @@ def command(tool, path, report):
         return ["/usr/bin/python3", os.path.join(ROOT, "bench", "kw_scipy.py"), path]
     if tool == "R":
         return ["Rscript", os.path.join(ROOT, "bench", "kw_r.R"), path]
+    if tool in NODE_PEERS:
+        return [shutil.which("node") or "node", os.path.join(ROOT, "bench", f"kw_{tool}.mjs"),
+                path]
     return [os.path.join(BIN, "kwfloor"), path]
 
 
@@ -44,15 +52,18 @@ def run(tool, path, workdir):
     """Wall-clock seconds, peak resident memory in MB, and the statistic printed."""
     report = os.path.join(workdir, "report.txt")
     output = os.path.join(workdir, "output.txt")
-    with open(output, "w") as out:
+    errors = os.path.join(workdir, "errors.txt")
+    with open(output, "w") as out, open(errors, "w") as err:
         start = time.perf_counter()
-        proc = subprocess.Popen(command(tool, path, report), stdout=out,
-                                stderr=subprocess.DEVNULL)
+        proc = subprocess.Popen(command(tool, path, report), stdout=out, stderr=err)
         _, status, usage = os.wait4(proc.pid, 0)
         seconds = time.perf_counter() - start
     proc.returncode = os.waitstatus_to_exitcode(status)
     if proc.returncode != 0:
-        sys.exit(f"{tool} failed on {path} (exit {proc.returncode})")
+        with open(errors, encoding="latin-1") as f:
+            said = f.read().strip()[-2000:]
+        sys.exit(f"{tool} failed on {path} (exit {proc.returncode})" +
+                 (f":\n{said}" if said else ""))
     with open(output, encoding="latin-1") as f:
         printed = f.read()
     return seconds, usage.ru_maxrss / 1024, statistic(tool, printed, report)
@@ -115,6 +126,24 @@ def datafile(shape, n, seed):
     return path
 
 
+def node_versions(tools):
+    """The versions of Node and of the engines it runs, as installed in bench/node_modules."""
+    peers = [t for t in tools if t in NODE_PEERS]
+    if not peers:
+        return ""
+    node = subprocess.run([shutil.which("node") or "node", "--version"], capture_output=True,
+                          text=True).stdout.strip()
+    versions = []
+    for tool in peers:
+        manifest = os.path.join(ROOT, "bench", "node_modules", NODE_PEERS[tool], "package.json")
+        try:
+            with open(manifest, encoding="utf-8") as f:
+                versions.append(f"{NODE_PEERS[tool]} {json.load(f)['version']}")
+        except OSError:
+            versions.append(f"{NODE_PEERS[tool]} not installed")
+    return f"node {node}, " + ", ".join(versions) + "; "
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--sizes", default="100000,1000000,10000000")
@@ -131,12 +160,16 @@ def main():
     tools = args.tools.split(",")
 
     print(f"machine: {os.cpu_count()} cores, "
-          f"{os.sysconf('SC_PAGE_SIZE') * os.sysconf('SC_PHYS_PAGES') / 2**30:.0f} GiB; "
-          f"seed {args.seed}; {args.reps} repetitions, commands alternated; "
-          "medians of wall-clock seconds, peak memory in MB")
+          f"{os.sysconf('SC_PAGE_SIZE') * os.sysconf('SC_PHYS_PAGES') / 2**30:.0f} GiB, "
+          f"load {os.getloadavg()[0]:.2f}; {node_versions(tools)}"
+          f"seed {args.seed}; {args.reps} repetitions, commands alternated (once for those "
+          f"over {SLOW} s); medians of wall-clock seconds, peak memory in MB")
+    peers = [t for t in tools if t not in ("kwtest", "floor")]
     header = "| shape | cases |" + "".join(f" {t} s | {t} MB |" for t in tools)
-    ratios = [f"{t}/kwtest" for t in tools if t not in ("kwtest", "floor")]
-    if "floor" in tools:
+    ratios = []
+    if "kwtest" in tools and peers:
+        ratios.append("fastest peer/kwtest")
+    if "kwtest" in tools and "floor" in tools:
         ratios.append("kwtest/floor")
     print(header + "".join(f" {r} |" for r in ratios))
     print("|" + "---|" * (2 + 2 * len(tools) + len(ratios)))
@@ -151,6 +184,8 @@ def main():
                 for rep in range(args.reps):
                     # Alternate the order so that no command always runs on a cold cache.
                     for t in tools[rep % len(tools):] + tools[:rep % len(tools)]:
+                        if times[t] and times[t][0] > SLOW:
+                            continue
                         seconds, megabytes, h = run(t, path, workdir)
                         times[t].append(seconds)
                         memory[t] = max(memory[t], megabytes)
@@ -158,17 +193,17 @@ def main():
                 median = {t: statistics.median(times[t]) for t in tools}
                 row = f"| {shape} | {n:,} |" + "".join(
                     f" {median[t]:.3f} | {memory[t]:.0f} |" for t in tools)
-                for t in tools:
-                    if t in ("kwtest", "floor"):
-                        continue
-                    row += f" {median[t] / median['kwtest']:.1f} |"
-                if "floor" in tools:
+                if "fastest peer/kwtest" in ratios:
+                    fastest = min(peers, key=lambda t: median[t])
+                    row += f" {median[fastest] / median['kwtest']:.1f} ({fastest}) |"
+                if "kwtest/floor" in ratios:
                     row += f" {median['kwtest'] / median['floor']:.2f} |"
                 print(row, flush=True)
                 h = stats.get("kwtest")
                 for t, other in stats.items():
                     if h is not None and (other is None or abs(other - h) > 5e-4 + 1e-6 * abs(h)):
                         disagreements.append(f"{shape} {n}: kwtest H {h} but {t} {other}")
+    print(f"load at the end: {os.getloadavg()[0]:.2f}")
     for d in disagreements:
         print("statistics differ:", d)
     return 1 if disagreements else 0

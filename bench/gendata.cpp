@@ -3,6 +3,8 @@
 //   g10    10 groups coded 1..10, a real-valued test variable (3 decimals)
 //   t3     3 text groups, an integer test variable 0..20 with heavy ties
 //   g1000  1000 groups coded 1..1000, a real-valued test variable (4 decimals)
+//   c10    10 groups coded 1..10, a near-continuous test variable (4 decimals over a range
+//          wide enough that almost every value is distinct, as in a sensor export)
 
 #include <cmath>
 #include <cstdint>
@@ -33,7 +35,7 @@ struct Random {
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: kwgendata g10|t3|g1000 N SEED FILE\n");
+        std::fprintf(stderr, "usage: kwgendata g10|t3|g1000|c10 N SEED FILE\n");
         return 2;
     }
     const std::string shape = argv[1];
@@ -60,6 +62,11 @@ int main(int argc, char** argv) {
         } else if (shape == "g1000") {
             const int g = 1 + rng.below(1000);
             std::fprintf(f, "%d %.4f\r\n", g, 100 * rng.uniform() + 0.002 * g);
+        } else if (shape == "c10") {
+            // Wide enough that 3 percent of the cases share their value with another at 10^7
+            // cases, 0.3 percent at 10^6.
+            const int g = 1 + rng.below(10);
+            std::fprintf(f, "%d %.4f\r\n", g, 50000 + 50 * g + 10000 * rng.normal());
         } else {
             std::fprintf(stderr, "unknown shape %s\n", shape.c_str());
             return 2;
