@@ -81,8 +81,8 @@ void RankMediansCounts(benchmark::State& state, kw::RankingMethod method, int de
         kw::GroupedCases cases;
         cases.testColumn = s.table().column(2);
         auto groupOfRow = kw::groupsByKeys(cases, keys, included, s.table().column(1));
-        benchmark::DoNotOptimize(
-            kw::rankCases(cases, std::move(groupOfRow), kw::Locale{}.collate(), method, nullptr));
+        benchmark::DoNotOptimize(kw::rankCases(cases, std::move(groupOfRow), kw::Locale{}.collate(),
+                                               method, true, nullptr));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

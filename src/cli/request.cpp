@@ -56,6 +56,8 @@ AnalysisRequest analysisRequest(const Options& options, const DataTable& table,
     if (options.sort) {
         request.comparisonOrder = *options.sort == "median" ? SortBy::median : SortBy::groupValue;
     }
+    // Only the JSON and the counts sheet show the counts grid.
+    request.countRows = options.json.has_value() || options.countsToSheet;
     return request;
 }
 

@@ -203,6 +203,47 @@ TEST(Analysis, RankingByTextsAndBySortingAgree) {
     }
 }
 
+TEST(Analysis, LeavingOutTheCountRowsChangesNothingElse) {
+    // A run that writes no counts grid skips ordering its rows: the statistic, the ranks, the
+    // sorted table and each value's tallies by group (which the details use) stay as they are,
+    // whichever way the values are ranked.
+    std::mt19937 rng(5);
+    const std::vector<std::string> spellings{"1", "1.0", "2.50", "2.5", "-3", "1e1", "7"};
+    for (int trial = 0; trial < 20; ++trial) {
+        const int n = 200 + trial * 50;
+        kw::DataTable table = kw::DataTable::blank({"g", "x"}, n);
+        for (int r = 1; r <= n; ++r) {
+            table.setValue(1, r, std::to_string(std::uniform_int_distribution<int>(1, 5)(rng)));
+            table.setValue(2, r,
+                           trial % 2 == 0
+                               ? spellings[std::uniform_int_distribution<std::size_t>(
+                                     0, spellings.size() - 1)(rng)]
+                               : std::to_string(std::uniform_int_distribution<int>(0, 9999)(rng)) +
+                                     ".50");
+        }
+        for (const kw::RankingMethod method :
+             {kw::RankingMethod::byDistinctTexts, kw::RankingMethod::bySorting}) {
+            AnalysisRequest with = request(1, 2, 1.0);
+            with.ranking = method;
+            AnalysisRequest without = with;
+            without.countRows = false;
+            const AnalysisOutcome a = kw::analyse(table, with);
+            const AnalysisOutcome b = kw::analyse(table, without);
+            ASSERT_EQ(a.stage, Stage::compared);
+            EXPECT_EQ(b.stage, Stage::compared);
+            EXPECT_EQ(a.values.chiSquare, b.values.chiSquare);
+            EXPECT_EQ(a.cases->rankSum, b.cases->rankSum);
+            EXPECT_EQ(a.cases->median, b.cases->median);
+            EXPECT_EQ(a.cases->countStart, b.cases->countStart);
+            EXPECT_EQ(a.cases->countGroup, b.cases->countGroup);
+            EXPECT_EQ(a.cases->countNumber, b.cases->countNumber);
+            EXPECT_EQ(column(a.sortedTable, 2), column(b.sortedTable, 2));
+            EXPECT_FALSE(a.cases->countText.empty());
+            EXPECT_TRUE(b.cases->countText.empty());
+        }
+    }
+}
+
 TEST(Analysis, CountRowsOfLongSpellingsFollowTheCollation) {
     // Spellings that share their first 8 or 16 bytes, differ in case only beyond them, or run
     // past 16 bytes: the rows of the counts are the spellings in caseless byte order, those

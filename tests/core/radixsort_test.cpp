@@ -71,7 +71,7 @@ TEST(RadixSort, SameOrderAsTheComparisonSortWithRowsBreakingTies) {
     // values of one sign (some bits shared by every key) and of both.
     for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{1000},
                                 std::size_t{5000}, std::size_t{70'000}, std::size_t{300'000}}) {
-        for (int shape = 0; shape < 6; ++shape) {
+        for (int shape = 0; shape < 7; ++shape) {
             std::vector<Item> items(n);
             for (std::size_t i = 0; i < n; ++i) {
                 double v = 0;
@@ -91,6 +91,9 @@ TEST(RadixSort, SameOrderAsTheComparisonSortWithRowsBreakingTies) {
                 case 4: // nearly all in one bucket
                     v = i % 100 == 0 ? std::normal_distribution<double>(0, 1e6)(rng)
                                      : 1.0 + std::uniform_int_distribution<int>(0, 50)(rng) * 1e-12;
+                    break;
+                case 5: // both signs, many powers of two, a few ties: buckets in buckets
+                    v = std::round(std::normal_distribution<double>(0, 3e4)(rng) * 100) / 100;
                     break;
                 default: // one key: the rows alone decide
                     v = 2.5;

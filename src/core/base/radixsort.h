@@ -3,6 +3,7 @@
 #include "core/base/parallel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <thread>
@@ -21,12 +22,82 @@ inline std::uint64_t orderedBits(double v) {
     return (u >> 63) != 0 ? ~u : u | (std::uint64_t{1} << 63);
 }
 
+namespace radix {
+
+// The bits in which the keys of the n items differ.
+template <class T, class Key> std::uint64_t differingBits(const T* items, std::size_t n, Key key) {
+    std::uint64_t o = 0;
+    std::uint64_t a = ~std::uint64_t{0};
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t k = key(items[i]);
+        o |= k;
+        a &= k;
+    }
+    return o ^ a;
+}
+
+// Moves each item straight into the next free place of its bucket (an American flag pass),
+// given where each bucket starts (buckets + 1 entries).
+template <class T, class Digit>
+void spread(T* items, const std::vector<std::size_t>& start, Digit digit) {
+    const std::size_t buckets = start.size() - 1;
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t b = 0; b < buckets; ++b) {
+        while (next[b] < start[b + 1]) {
+            T item = items[next[b]];
+            std::size_t d = digit(item);
+            while (d != b) {
+                std::swap(item, items[next[d]++]);
+                d = digit(item);
+            }
+            items[next[b]++] = item;
+        }
+    }
+}
+
+// Sorts one bucket on one thread: large ones are spread again by their next differing bits,
+// until the pieces are small enough for a comparison sort in the first-level cache.
+template <class T, class Key, class Less>
+void sortBucket(T* items, std::size_t n, Key key, Less less) {
+    if (n <= 32) {
+        std::sort(items, items + n, less);
+        return;
+    }
+    const std::uint64_t differ = differingBits(items, n, key);
+    if (differ == 0) {
+        std::sort(items, items + n, less); // one key: the order is the tie-break's alone
+        return;
+    }
+    const int high = 63 - __builtin_clzll(differ);
+    const int low = __builtin_ctzll(differ);
+    // A few items a bucket at the end; on large pieces 8 bits, whose 256 places of writing
+    // stay in the first-level cache.
+    const int wanted = n > (1u << 16) ? 8 : std::clamp(63 - __builtin_clzll(n / 4), 4, 11);
+    const int bits = std::min(wanted, high - low + 1);
+    const int shift = high + 1 - bits;
+    const std::size_t buckets = std::size_t{1} << bits;
+    auto digit = [&](const T& item) { return (key(item) >> shift) & (buckets - 1); };
+    std::vector<std::size_t> start(buckets + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        ++start[digit(items[i]) + 1];
+    }
+    for (std::size_t b = 0; b < buckets; ++b) {
+        start[b + 1] += start[b];
+    }
+    spread(items, start, digit);
+    for (std::size_t b = 0; b < buckets; ++b) {
+        sortBucket(items + start[b], start[b + 1] - start[b], key, less);
+    }
+}
+
+} // namespace radix
+
 // Sorts the n items at `items` in place by `less`, which must order as key(item) does (an
 // unsigned 64-bit number) and may break ties of the key further. The items are first spread
 // into buckets by the highest bits in which their keys differ (in place, as an American flag
-// sort does), then each bucket, small enough to stay in the cache, is sorted by `less`, the
-// buckets shared out among the workers. On the cases of a near-continuous variable this
-// takes about half the time of the parallel comparison sort, and no memory besides.
+// sort does), then each bucket, in the cache, is spread again by its own next differing bits
+// until the pieces are small, and those are sorted by `less`, the buckets shared out among
+// the workers. No memory is needed besides.
 template <class T, class Key, class Less>
 void radixSort(T* items, std::size_t n, Key key, Less less) {
     if (n < (1u << 12)) {
@@ -83,38 +154,30 @@ void radixSort(T* items, std::size_t n, Key key, Less less) {
         }
         start[b + 1] = start[b] + c;
     }
-    // Each item is swapped straight into the next free place of its bucket.
-    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    radix::spread(items, start, digit);
+    // The workers take the buckets largest first, each the next one left: a few large
+    // buckets (values spread over many powers of two) are then shared out evenly too.
+    std::vector<std::uint32_t> bySize;
     for (std::size_t b = 0; b < buckets; ++b) {
-        while (next[b] < start[b + 1]) {
-            T item = items[next[b]];
-            std::size_t d = digit(item);
-            while (d != b) {
-                std::swap(item, items[next[d]++]);
-                d = digit(item);
-            }
-            items[next[b]++] = item;
+        if (start[b + 1] - start[b] > 1) {
+            bySize.push_back(static_cast<std::uint32_t>(b));
         }
     }
-    // The buckets in runs of about equal size, one run a worker.
-    const unsigned threads = parts;
-    std::vector<std::size_t> cut{0};
-    for (unsigned t = 1; t < threads; ++t) {
-        const std::size_t target = n * t / threads;
-        cut.push_back(static_cast<std::size_t>(
-            std::lower_bound(start.begin(), start.end(), target) - start.begin()));
-    }
-    cut.push_back(buckets);
-    auto sortBuckets = [&](unsigned t) {
-        for (std::size_t b = cut[t]; b < cut[t + 1]; ++b) {
-            std::sort(items + start[b], items + start[b + 1], less);
+    std::sort(bySize.begin(), bySize.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return start[x + 1] - start[x] > start[y + 1] - start[y];
+    });
+    std::atomic<std::size_t> taken = 0;
+    auto sortBuckets = [&] {
+        for (std::size_t i = taken++; i < bySize.size(); i = taken++) {
+            const std::size_t b = bySize[i];
+            radix::sortBucket(items + start[b], start[b + 1] - start[b], key, less);
         }
     };
     std::vector<std::thread> others;
-    for (unsigned t = 1; t < threads; ++t) {
-        others.emplace_back(sortBuckets, t);
+    for (unsigned t = 1; t < parts; ++t) {
+        others.emplace_back(sortBuckets);
     }
-    sortBuckets(0);
+    sortBuckets();
     for (std::thread& t : others) {
         t.join();
     }

@@ -53,7 +53,7 @@ std::string_view TextStore::at(std::uint64_t offset, std::size_t length) const {
     return std::string_view(c.bytes.get() + (offset - c.start), length);
 }
 
-std::string_view TextStore::view(CellRef ref) const {
+std::string_view TextStore::viewElsewhere(CellRef ref) const {
     const std::size_t length = ref.bits & longMark;
     const std::uint64_t offset = ref.bits >> lengthBits;
     if (length == 0) {

@@ -35,7 +35,16 @@ public:
         return CellRef{(static_cast<std::uint64_t>(offset) << lengthBits) | length};
     }
     CellRef add(std::string_view text);
-    std::string_view view(CellRef ref) const;
+    // Most cells lie in the bytes read from the file: those are answered here, inline, as
+    // every loop over a column asks for them.
+    std::string_view view(CellRef ref) const {
+        const std::size_t length = ref.bits & longMark;
+        const std::uint64_t offset = ref.bits >> lengthBits;
+        if (length != 0 && length != longMark && offset < base_.size()) [[likely]] {
+            return std::string_view(base_.data() + offset, length);
+        }
+        return viewElsewhere(ref);
+    }
 
 private:
     static constexpr std::uint64_t lengthBits = 24;
@@ -50,6 +59,7 @@ private:
     };
 
     std::string_view at(std::uint64_t offset, std::size_t length) const;
+    std::string_view viewElsewhere(CellRef ref) const;
     std::uint64_t append(std::string_view text);
 
     std::string base_;

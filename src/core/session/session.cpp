@@ -307,7 +307,11 @@ void Session::applyAnalysis(AnalysisOutcome outcome) {
         grids_.comparison = std::make_shared<ComparisonGrid>(cases, groupOrder_, comparison_);
         view_.comparisonVisible = true;
     }
-    grids_.counts = std::make_shared<CountGrid>(cases);
+    if (outcome.request.countRows) {
+        grids_.counts = std::make_shared<CountGrid>(cases);
+    } else {
+        grids_.counts = std::make_shared<BlankGrid>(2, 2);
+    }
     hasResults_ = true;
 }
 

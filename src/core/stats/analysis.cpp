@@ -100,7 +100,7 @@ AnalysisOutcome analyse(DataTable table, const AnalysisRequest& request, Feedbac
 
     stages.next("rank and count");
     const Ranking ranking = rankCases(*cases, std::move(groupOfRow), request.locale.collate(),
-                                      request.ranking, feedback);
+                                      request.ranking, request.countRows, feedback);
     collectInOrder();
     if (!ranking.allNumbers) {
         throw notANumber(firstNonNumber(*cases));

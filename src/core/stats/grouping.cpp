@@ -23,6 +23,9 @@ TextIndex indexTexts(const ColumnView& col, std::vector<std::uint32_t>& textId) 
         firstRow[part] = from;
         TextIndex& index = parts[part];
         for (std::size_t i = from; i < to; ++i) {
+            if (i + TextIndex::prefetchAhead < to && index.large()) {
+                index.prefetch(col[i + TextIndex::prefetchAhead]);
+            }
             textId[i] = index.insert(col[i]);
         }
     });
@@ -49,8 +52,8 @@ GroupingKeys groupingKeys(const DataTable& table, int groupColumn, bool asTexts,
     const auto n = static_cast<std::size_t>(table.caseCount());
     GroupingKeys g;
     const TextIndex index = indexTexts(table.column(groupColumn), g.textId);
-    g.keyRank.assign(n, 0);
     if (n < 2) {
+        g.keyRank.assign(n, 0);
         // The sort compares nothing, so nothing is parsed either.
         g.keyCount = n == 0 ? 0 : 1;
         return g;
@@ -59,6 +62,7 @@ GroupingKeys groupingKeys(const DataTable& table, int groupColumn, bool asTexts,
     // sharing a rank. Ids are numbered in row order, so the first failing id is the first
     // failing row.
     const auto d = static_cast<std::uint32_t>(index.size());
+    g.keyRank.resize(n);
     std::vector<std::uint32_t> byOrder(d);
     std::iota(byOrder.begin(), byOrder.end(), 0u);
     std::vector<std::uint32_t> rankOfId(d);
@@ -86,9 +90,11 @@ GroupingKeys groupingKeys(const DataTable& table, int groupColumn, bool asTexts,
         ++ranks;
         g.oneTextPerKey = ranks == d;
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        g.keyRank[i] = rankOfId[g.textId[i]];
-    }
+    parallelSlices(n, [&](unsigned, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            g.keyRank[i] = rankOfId[g.textId[i]];
+        }
+    });
     g.keyCount = ranks;
     return g;
 }

@@ -234,6 +234,9 @@ Ranked rankByTexts(GroupedCases& a, const std::vector<std::uint32_t>& groupOfRow
                 }
                 seen = {};
             }
+            if (row + TextIndex::prefetchAhead < to && index.large()) {
+                index.prefetch(a.testColumn[row + TextIndex::prefetchAhead]);
+            }
             if (groupOfRow[row] == none) {
                 continue;
             }
@@ -385,6 +388,8 @@ struct ByValue {
 Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Runs& runs,
                      Feedback* feedback) {
     const std::size_t rowCount = groupOfRow.size();
+    StageTimers stages(feedback);
+    stages.next("    parse values");
     // Every item is written before it is read: no need to clear them first.
     const std::size_t itemCount = a.groupStart.back();
     std::unique_ptr<Item[]> items(new Item[itemCount]);
@@ -423,9 +428,11 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     groupOfRow = {}; // the items hold the groups now
 
     Pacer(feedback, "ranking", 1).check(0);
+    stages.next("    sort values");
     radixSort(
         items.get(), itemCount, [](const Item& item) { return orderedBits(item.value); },
         ByValue{});
+    stages.next("    runs of values");
     runs.reserve(itemCount);
 
     const std::size_t n = itemCount;
@@ -439,8 +446,9 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
             ++j;
         }
         runs.value(items[i].value, j - i);
-        if (allCanonical) {
-            // Canonical texts of one value are all the same text.
+        if (allCanonical || j - i == 1) {
+            // Canonical texts of one value are all the same text, and a value held once has
+            // one spelling: its text, which lies anywhere, need not be fetched.
             runs.spelling(items[i].row);
             for (std::size_t q = i; q < j; ++q) {
                 runs.cases(items[q].group & ~canonicalBit, 1);
@@ -621,7 +629,8 @@ std::vector<TiedCountRow> countRows(GroupedCases& a, Runs& runs, const Collation
 } // namespace
 
 Ranking rankCases(GroupedCases& a, std::vector<std::uint32_t> groupOfRow,
-                  const Collation& collation, RankingMethod method, Feedback* feedback) {
+                  const Collation& collation, RankingMethod method, bool wantCountRows,
+                  Feedback* feedback) {
     Pacer(feedback, "ranking", 1).check(0);
     Runs runs(a, a.groupStart.back());
     StageTimers stages(feedback);
@@ -638,6 +647,14 @@ Ranking rankCases(GroupedCases& a, std::vector<std::uint32_t> groupOfRow,
         return Ranking{false, {}};
     }
     runs.finish();
+    if (!wantCountRows) {
+        a.countText.clear();
+        a.countOrder.clear();
+        a.countStart = std::move(runs.countStart);
+        a.countGroup = std::move(runs.countGroup);
+        a.countNumber = std::move(runs.countNumber);
+        return Ranking{true, {}};
+    }
     Pacer(feedback, "counting values", 1).check(0);
     stages.next("  count rows");
     return Ranking{true, countRows(a, runs, collation)};

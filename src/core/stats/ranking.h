@@ -33,9 +33,11 @@ struct Ranking {
 // Parses the test texts of the included rows, ranks them (mean ranks for ties) and fills the
 // rank sums, medians, sums of the statistic and the rows of the counts. Needs the groups and
 // the group of every row (`groupOfRow`, noGroup for rows left out), not yet the order of the
-// cases within the groups.
+// cases within the groups. Without `countRows` the rows of the counts (countText, countOrder)
+// stay empty; each value's tallies by group are filled all the same.
 Ranking rankCases(GroupedCases& a, std::vector<std::uint32_t> groupOfRow,
-                  const Collation& collation, RankingMethod method, Feedback* feedback);
+                  const Collation& collation, RankingMethod method, bool countRows,
+                  Feedback* feedback);
 
 // Once the cases are collected: each tied row of the counts shows the text met first.
 void chooseCountLeads(GroupedCases& a, const std::vector<TiedCountRow>& tiedRows);

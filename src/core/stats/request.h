@@ -25,6 +25,9 @@ struct AnalysisRequest {
     SortBy comparisonOrder = SortBy::groupValue;
     RankingMethod ranking = RankingMethod::automatic;
     Locale locale; // the decimal mark of the texts, and the order of the counts' rows
+    // The rows of the counts grid, the spellings in the collation's order: a run that shows
+    // or writes no counts leaves them out, and with them a sort of every distinct value.
+    bool countRows = true;
 };
 
 // The significance level as typed: a number greater than 0 and not greater than 1.
