@@ -5,14 +5,42 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kw {
 
 namespace {
 
-bool isLetter(char c) {
+constexpr bool isLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// What each byte is, as bits, so that the scans below OR them up without a branch a byte.
+constexpr unsigned char letterBit = 1;    // a letter
+constexpr unsigned char pointBit = 2;     // '.'
+constexpr unsigned char notNumberBit = 4; // a letter other than 'E'
+
+struct ByteKinds {
+    unsigned char kind[256] = {};
+    constexpr ByteKinds() {
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            kind[b] = static_cast<unsigned char>((isLetter(c) ? letterBit : 0) |
+                                                 (c == '.' ? pointBit : 0) |
+                                                 (isLetter(c) && c != 'E' ? notNumberBit : 0));
+        }
+    }
+};
+
+constexpr ByteKinds byteKinds;
+
+unsigned char kindsOf(std::string_view text) {
+    unsigned char kinds = 0;
+    for (char c : text) {
+        kinds |= byteKinds.kind[static_cast<unsigned char>(c)];
+    }
+    return kinds;
 }
 
 Failure notDiscrete() {
@@ -27,16 +55,12 @@ GroupMode checkGroupingVariable(const DataTable& table, int column) {
     std::vector<char> letters(workers(), 0);
     std::vector<char> points(workers(), 0);
     parallelSlices(col.size(), [&](unsigned part, std::size_t from, std::size_t to) {
-        bool letter = false;
-        bool point = false;
-        for (std::size_t r = from; r < to && !letter; ++r) {
-            for (char c : col[r]) {
-                letter = letter || isLetter(c);
-                point = point || c == '.';
-            }
+        unsigned char kinds = 0;
+        for (std::size_t r = from; r < to && (kinds & letterBit) == 0; ++r) {
+            kinds |= kindsOf(col[r]);
         }
-        letters[part] = letter ? 1 : 0;
-        points[part] = point ? 1 : 0;
+        letters[part] = (kinds & letterBit) != 0 ? 1 : 0;
+        points[part] = (kinds & pointBit) != 0 ? 1 : 0;
     });
     const bool letter = std::find(letters.begin(), letters.end(), 1) != letters.end();
     const bool point = std::find(points.begin(), points.end(), 1) != points.end();
@@ -51,11 +75,9 @@ void checkTestVariable(const DataTable& table, int column) {
     std::vector<char> found(workers(), 0);
     parallelSlices(col.size(), [&](unsigned part, std::size_t from, std::size_t to) {
         for (std::size_t r = from; r < to; ++r) {
-            for (char c : col[r]) {
-                if (isLetter(c) && c != 'E') {
-                    found[part] = 1;
-                    return;
-                }
+            if ((kindsOf(col[r]) & notNumberBit) != 0) {
+                found[part] = 1;
+                return;
             }
         }
     });
