@@ -121,7 +121,7 @@
         <translation>Die Daten: eine Variable je Spalte, ein Fall je Zeile. Tippen Sie in eine Zelle, um ihren Wert zu ändern.</translation>
     </message>
     <message>
-        <location line="+57"/>
+        <location line="+77"/>
         <source>Variable name</source>
         <translation>Variablenname</translation>
     </message>
@@ -660,6 +660,49 @@
     </message>
 </context>
 <context>
+    <name>kw::app::EditQuestions</name>
+    <message>
+        <location filename="../src/app/dialogs/editquestions.cpp" line="+17"/>
+        <source>The data table has changes that were not saved.</source>
+        <translation>Die Datentabelle enthält Änderungen, die nicht gespeichert wurden.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Do you want to save them?</source>
+        <translation>Möchten Sie sie speichern?</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>When the program last ended, the data table had changes that were not saved. A copy of the table was kept on %1.</source>
+        <translation>Als das Programm zuletzt beendet wurde, enthielt die Datentabelle nicht gespeicherte Änderungen. Eine Kopie der Tabelle wurde am %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Do you want to restore it? Discard deletes the copy.</source>
+        <translation>Möchten Sie sie wiederherstellen? Verwerfen löscht die Kopie.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Restore</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>It was deleted.</source>
+        <translation>Sie wurde gelöscht.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>It was renamed to %1 and is not offered again.</source>
+        <translation>Sie wurde in %1 umbenannt und wird nicht mehr angeboten.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The copy of the data table kept when the program last ended cannot be read: %1</source>
+        <translation>Die beim letzten Beenden des Programms aufbewahrte Kopie der Datentabelle kann nicht gelesen werden: %1</translation>
+    </message>
+</context>
+<context>
     <name>kw::app::FileDialogs</name>
     <message>
         <location filename="../src/app/dialogs/filedialogs.cpp" line="+7"/>
@@ -923,7 +966,7 @@
 <context>
     <name>kw::app::MainWindow</name>
     <message>
-        <location filename="../src/app/mainwindow.cpp" line="+87"/>
+        <location filename="../src/app/mainwindow.cpp" line="+93"/>
         <source>pages</source>
         <translation>Seiten</translation>
     </message>
@@ -980,7 +1023,7 @@
         <translation>Diagramme</translation>
     </message>
     <message>
-        <location line="+105"/>
+        <location line="+119"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -1086,17 +1129,17 @@
         <translation>Ü&amp;ber</translation>
     </message>
     <message>
-        <location line="+341"/>
+        <location line="+394"/>
         <source>the file %1 is no longer there; it is taken off the recent files</source>
         <translation>die Datei %1 ist nicht mehr vorhanden; sie wird aus der Liste der zuletzt geöffneten Dateien entfernt</translation>
     </message>
     <message>
-        <location line="+179"/>
+        <location line="+184"/>
         <source>the clipboard holds no text to paste</source>
         <translation>die Zwischenablage enthält keinen Text zum Einfügen</translation>
     </message>
     <message>
-        <location line="+261"/>
+        <location line="+269"/>
         <source>There are no results to report yet: press calculate first.</source>
         <translation>Es gibt noch keine Ergebnisse für einen Bericht: Drücken Sie zuerst auf „calculate“.</translation>
     </message>
@@ -1404,7 +1447,7 @@ Was sich in dieser Version geändert hat, erfahren Sie auf der Seite zum Kruskal
 <context>
     <name>kw::app::PlotsPage</name>
     <message numerus="yes">
-        <location filename="../src/app/pages/plotspage.cpp" line="+86"/>
+        <location filename="../src/app/pages/plotspage.cpp" line="+88"/>
         <source>Box plot of %1 by %2: %n groups</source>
         <translation>
             <numerusform>Boxplot von %1 nach %2: %n Gruppe</numerusform>
@@ -1551,12 +1594,12 @@ Was sich in dieser Version geändert hat, erfahren Sie auf der Seite zum Kruskal
     </message>
     <message>
         <location line="+42"/>
-        <location line="+20"/>
+        <location line="+27"/>
         <source>The plots could not be drawn: %1</source>
         <translation>Die Diagramme konnten nicht gezeichnet werden: %1</translation>
     </message>
     <message>
-        <location line="+47"/>
+        <location line="+63"/>
         <source>Save picture</source>
         <translation>Bild speichern</translation>
     </message>
@@ -2069,7 +2112,7 @@ Was sich in dieser Version geändert hat, erfahren Sie auf der Seite zum Kruskal
 <context>
     <name>kw::app::WorkRunner</name>
     <message>
-        <location filename="../src/app/work/workrunner.cpp" line="+31"/>
+        <location filename="../src/app/work/workrunner.cpp" line="+34"/>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/aboutdialog.h"
 #include "app/dialogs/disclaimerdialog.h"
+#include "app/dialogs/editquestions.h"
 #include "app/dialogs/filedialogs.h"
 #include "app/dialogs/helpwindow.h"
 #include "app/dialogs/importparts.h"
@@ -25,6 +26,9 @@
 #include "app/panelscrollarea.h"
 #include "app/programicon.h"
 #include "app/qtlocale.h"
+#include "app/recovery/recoverykeeper.h"
+#include "app/recovery/recoveryslot.h"
+#include "app/recovery/recoverytable.h"
 #include "app/reportprinting.h"
 #include "app/selectionpanel.h"
 #include "app/settings.h"
@@ -46,6 +50,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -131,6 +136,10 @@ MainWindow::MainWindow(std::unique_ptr<LinkFactory> links, QWidget* parent)
     setCentralWidget(central);
     buildMenus();
     workRunner_ = new WorkRunner(this);
+    recovery_ = new RecoveryKeeper([this] { return session_.table(); }, this);
+    recovery_->setObjectName("recovery");
+    dataView_->setCellsLock(&recovery_->cellsLock());
+    connect(dataView_, &DataTableView::cellTyped, this, &MainWindow::markEdited);
     setAcceptDrops(true);
     // With KW_TIMING set: how long each input takes to be answered, a page turn by the page.
     if (ResponseClock* clock = ResponseClock::of(this)) {
@@ -215,6 +224,12 @@ void MainWindow::placeOnScreen() {
 MainWindow::~MainWindow() {
     // The focus moves while the children go: no more word of it to this window.
     disconnect(qApp, nullptr, this, nullptr);
+    // A window taken down while shown (its close refused, or never asked for) is hidden while
+    // the session its pages show is still there: hiding asks the grids for their texts.
+    hide();
+    // The program ends after its window was closed, which asked about unsaved edits first:
+    // the copy is no longer needed. A crash or a kill never comes here and leaves it.
+    recovery_->discard();
 }
 
 void MainWindow::buildMenus() {
@@ -303,7 +318,8 @@ void MainWindow::startUp() {
     checkVersion();
     pages_->setCurrentIndex(static_cast<int>(Page::input));
     refresh(); // "no data", the sort choice and "Save manual Input to text" hidden
-    if (!startFile_.isEmpty()) {
+    offerRecovery();
+    if (!startFile_.isEmpty() && mayReplaceTable()) {
         // Read as File > Open would: the program's own text at once, other kinds through
         // their import dialog.
         openFile(startFile_, dataFileKind(toBytes(startFile_)));
@@ -324,6 +340,10 @@ void MainWindow::storeVersion() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!mayReplaceTable()) {
+        event->ignore();
+        return;
+    }
     closing_ = true;
     if (workRunner_->running()) {
         // Work under way stops at its next step; the stored setting is written all the same.
@@ -331,7 +351,52 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         workRunner_->waitForFinished();
     }
     storeVersion();
+    forgetEdits(); // saved or discarded: the copy goes
     event->accept();
+}
+
+void MainWindow::offerRecovery() {
+    for (const QString& path : RecoverySlot::copiesFound()) {
+        RecoverySlot slot;
+        if (!slot.takeCopy(path)) {
+            continue; // the copy of a program that is running
+        }
+        if (restoreCopy(path)) {
+            recovery_->adopt(std::move(slot));
+            return;
+        }
+    }
+}
+
+bool MainWindow::restoreCopy(const QString& path) {
+    const QDateTime written = QFileInfo(path).lastModified();
+    DataTable table;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor); // a copy of millions of rows
+    try {
+        table = readRecoveryTable(path);
+        QGuiApplication::restoreOverrideCursor();
+    } catch (...) {
+        QGuiApplication::restoreOverrideCursor();
+        // Put aside rather than offered at every start.
+        const QString reason = shownText(caughtFailure().message());
+        showUnreadableCopy(reason, setCopyAside(path), this);
+        return false;
+    }
+    if (!askToRestoreCopy(written, this)) {
+        QFile::remove(path);
+        return false;
+    }
+    // A typed table again, still unsaved; the file stays its copy.
+    detailsCases_.reset();
+    detailsInFront_ = false;
+    plotsInFront_ = false;
+    typedTable_ = true;
+    restoredInput_ = true;
+    unsavedEdits_ = true;
+    session_.loadTable(std::move(table));
+    refresh();
+    dataView_->setFocus();
+    return true;
 }
 
 // --- Work off the interface thread
@@ -449,7 +514,7 @@ void MainWindow::linkFailure(const Failure& failure) {
 }
 
 void MainWindow::readFromSheet() {
-    if (workRunner_->running()) {
+    if (workRunner_->running() || !mayReplaceTable()) {
         return;
     }
     const std::shared_ptr<SpreadsheetLink> sheets = link();
@@ -474,6 +539,7 @@ void MainWindow::readFromSheet() {
                 detailsCases_.reset(); // new data: the details described the data before
                 typedTable_ = false;
                 session_.loadSheetTable(std::move(*table));
+                forgetEdits();
             };
         },
         true);
@@ -531,7 +597,7 @@ void MainWindow::saveCountsToSheet() {
 // --- Reading and typing data
 
 void MainWindow::openTextFile() {
-    if (workRunner_->running()) {
+    if (workRunner_->running() || !mayReplaceTable()) {
         return;
     }
     session_.beginReading();
@@ -556,12 +622,16 @@ void MainWindow::readTextFile(const QString& path) {
             detailsCases_.reset();
             typedTable_ = false;
             session_.loadTable(std::move(*table));
+            forgetEdits();
             rememberFile(path, false);
         };
     });
 }
 
 void MainWindow::startManualInput() {
+    if (!mayReplaceTable()) {
+        return;
+    }
     ManualInputDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
@@ -574,22 +644,19 @@ void MainWindow::startManualInput() {
     typedTable_ = true;
     detailsInFront_ = false; // to the input page
     plotsInFront_ = false;
+    forgetEdits(); // empty cells: nothing typed yet
     refresh();
     dataView_->setFocus();
 }
 
 void MainWindow::saveManualInput() {
-    const QString path = askFileToWrite(this);
-    if (path.isEmpty()) {
-        return;
-    }
-    attempt([&] { session_.saveInput(toBytes(path)); });
+    saveTable();
 }
 
 // --- Files of other programs, pasted blocks, the recent files
 
 void MainWindow::openDataFile() {
-    if (workRunner_->running()) {
+    if (workRunner_->running() || !mayReplaceTable()) {
         return;
     }
     const DataFileChoice choice = askDataFileToOpen(this, lastFolder());
@@ -629,6 +696,9 @@ void MainWindow::openRecentFile(const QString& path) {
                        toBytes(tr("the file %1 is no longer there; it is taken off the recent "
                                   "files")
                                    .arg(QDir::toNativeSeparators(path)))));
+        return;
+    }
+    if (!mayReplaceTable()) {
         return;
     }
     openFile(path,
@@ -755,6 +825,7 @@ WorkRunner::Handback MainWindow::loadImported(std::shared_ptr<DataTable> table, 
         plotsInFront_ = false;
         typedTable_ = false;
         session_.loadImportedTable(std::move(*table), source, missingCode);
+        forgetEdits();
         if (!recentFile.isEmpty()) {
             rememberFile(recentFile, asDelimited);
         }
@@ -809,6 +880,10 @@ void MainWindow::paste() {
             Failure(Failure::Reason::badData, toBytes(tr("the clipboard holds no text to paste"))));
         return;
     }
+    // The block replaces the table, as a file read does.
+    if (!mayReplaceTable()) {
+        return;
+    }
     importPasted(toBytes(text));
 }
 
@@ -847,7 +922,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // After the drop has ended: the program the file came from is not held while the import
     // dialog is open.
     QTimer::singleShot(0, this, [this, path] {
-        if (!workRunner_->running() && QApplication::activeModalWidget() == nullptr) {
+        if (!workRunner_->running() && QApplication::activeModalWidget() == nullptr &&
+            mayReplaceTable()) {
             openFile(path, dataFileKind(toBytes(path)));
         }
     });
@@ -857,7 +933,9 @@ void MainWindow::renameVariable(int col, const QString& name) {
     if (workRunner_->running()) {
         return;
     }
-    attempt([&] { session_.renameVariable(col, toBytes(name)); });
+    if (attempt([&] { session_.renameVariable(col, toBytes(name)); })) {
+        markEdited();
+    }
     // The grid shows the name the variable has; the choosers list the names anew.
     refresh();
 }
@@ -1191,13 +1269,68 @@ void MainWindow::showAbout() {
     about.exec();
 }
 
+// --- Unsaved edits
+
+void MainWindow::markEdited() {
+    unsavedEdits_ = true;
+    recovery_->tableChanged();
+    showTitle();
+}
+
+void MainWindow::forgetEdits() {
+    unsavedEdits_ = false;
+    recovery_->discard();
+    showTitle();
+}
+
+bool MainWindow::mayReplaceTable() {
+    if (!unsavedEdits_) {
+        return true;
+    }
+    switch (askAboutUnsavedEdits(this)) {
+    case QMessageBox::Save:
+        return saveTable();
+    case QMessageBox::Discard:
+        // Given up only once the table is replaced: an action cancelled later in its own
+        // dialog, or a read that fails, leaves the edits and their copy as they were.
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::saveTable() {
+    const QString path = askFileToWrite(this);
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (!attempt([&] { session_.saveInput(toBytes(path)); })) {
+        return false;
+    }
+    forgetEdits();
+    return true;
+}
+
+void MainWindow::showTitle() {
+    // Today's caption exactly where nothing is unsaved; Qt shows "[*]" as "*" while the
+    // window is marked modified.
+    const QString caption = qText(session_.view().caption);
+    if (unsavedEdits_) {
+        setWindowTitle(caption + "[*]");
+        setWindowModified(true);
+    } else {
+        setWindowModified(false);
+        setWindowTitle(caption);
+    }
+}
+
 // --- The window from the session
 
 void MainWindow::refresh() {
     const ViewState& view = session_.view();
-    setWindowTitle(qText(view.caption));
+    showTitle();
     selectionPanel_->setMissingCode(qText(session_.missingCode()));
-    saveManualInputAction_->setVisible(view.saveInputVisible);
+    saveManualInputAction_->setVisible(view.saveInputVisible || restoredInput_);
     dataView_->reload();
     dataView_->setNamesEditable(typedTable_);
     refreshChoices();

@@ -33,6 +33,7 @@ class GroupsPage;
 class OutputPage;
 class PanelScrollArea;
 class PlotsPage;
+class RecoveryKeeper;
 class ResultGridView;
 class SelectionPanel;
 
@@ -48,6 +49,12 @@ class SelectionPanel;
 // File > Open, Open Recent, a file dropped onto the window, and Edit > Paste of a block of
 // cells: an import dialog, the read as work that the user may cancel, and the table loaded
 // only when all of it was read, so that a file refused leaves the data as they were.
+//
+// A table that holds what the user typed (cells typed or changed, a pasted block, a renamed
+// variable, a copy restored at start) has unsaved edits until it is saved with "Save manual
+// Input to text" or replaced: the title shows it ("[*]"), a copy is kept on disk meanwhile
+// (RecoveryKeeper), and whatever would close or replace the table first asks whether to save
+// the edits. At start a copy that a program which ended without saving left is offered back.
 //
 // The controls keep the object names of the program's first version ("groupchoice",
 // "calculate", "OKbut" ...; the windows and dialogs are named in camelCase): the window tests and
@@ -110,6 +117,10 @@ private:
     void placeOnScreen();
     void startUp();
     void checkVersion();
+    // At start: copies of tables left by a previous run, offered back one by one until one is
+    // restored (see RecoveryKeeper); those of a program still running are not touched.
+    void offerRecovery();
+    bool restoreCopy(const QString& path);
     void readTextFile(const QString& path);
 
     // Reads a data file of the kind given, as File > Open does once it is chosen: the
@@ -171,6 +182,20 @@ private:
     // The plots page: the calculation it draws and the pairwise choices of the details page.
     void feedPlots();
 
+    // --- Unsaved edits
+    // The table holds new edits of the user's: unsaved, and a copy on disk soon.
+    void markEdited();
+    // The edits were saved or given up (or the table replaced): the copy is removed.
+    void forgetEdits();
+    // Before the table is closed or replaced: where it has unsaved edits, asks whether to save
+    // them. Whether to go on: nothing unsaved, saved, or discarded (Cancel, or a save that was
+    // cancelled or failed, stops the action).
+    bool mayReplaceTable();
+    // "Save manual Input to text": the save dialog, then the table; whether it was saved.
+    bool saveTable();
+    // The session's caption, with "[*]" for Qt's mark of unsaved edits where there are some.
+    void showTitle();
+
     // The window from the session.
     void refresh();
     void refreshChoices();
@@ -188,6 +213,9 @@ private:
     bool detailsInFront_ = false; // the details page, which the session does not know of
     bool plotsInFront_ = false;   // the plots page, likewise
     bool typedTable_ = false;     // the table is one of "Manual Input": its names may be edited
+    bool unsavedEdits_ = false;   // the table holds edits of the user's that were not saved
+    bool restoredInput_ = false;  // a copy was restored: "Save manual Input to text" saves it
+    RecoveryKeeper* recovery_;
 
     SelectionPanel* selectionPanel_;
     PanelScrollArea* panelScroll_; // the panel, scrolled sideways on a narrow screen

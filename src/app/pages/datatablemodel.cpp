@@ -70,8 +70,21 @@ bool DataTableModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || role != Qt::EditRole || !editable_) {
         return false;
     }
-    session_.editCell(index.column() + 1, index.row() + 1, toBytes(value.toString()));
+    const int col = index.column() + 1;
+    const int row = index.row() + 1;
+    const std::string text = toBytes(value.toString());
+    const bool changed = session_.table().value(col, row) != text;
+    {
+        std::unique_lock<std::mutex> cells;
+        if (cellsLock_ != nullptr) {
+            cells = std::unique_lock<std::mutex>(*cellsLock_);
+        }
+        session_.editCell(col, row, text);
+    }
     emit dataChanged(index, index);
+    if (changed) {
+        emit valueChanged(index);
+    }
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QAbstractTableModel>
 
+#include <mutex>
+
 namespace kw::app {
 
 // The session's data table as the "input" page shows it: the names as column headers, the
@@ -24,6 +26,13 @@ public:
     void setEditable(bool editable) { editable_ = editable; }
     // Whether the names may be edited (the view's editor over the header); its tooltip says so.
     void setNamesEditable(bool editable) { namesEditable_ = editable; }
+    // The lock an edit takes while it changes the table's cells (another thread may be
+    // writing a copy of them, see RecoveryKeeper); none when null.
+    void setCellsLock(std::mutex* lock) { cellsLock_ = lock; }
+
+signals:
+    // A cell was given a text other than the one it held.
+    void valueChanged(const QModelIndex& index);
 
 private:
     Session& session_;
@@ -31,6 +40,7 @@ private:
     int columns_ = 0;
     bool editable_ = true;
     bool namesEditable_ = false;
+    std::mutex* cellsLock_ = nullptr;
 };
 
 } // namespace kw::app

@@ -36,6 +36,26 @@ DataTableView::DataTableView(Session& session, QWidget* parent)
             [this] { finishNameEdit(true); });
     connect(horizontalScrollBar(), &QAbstractSlider::valueChanged, this,
             [this] { finishNameEdit(true); });
+    connect(model_, &DataTableModel::valueChanged, this, [this] {
+        if (committing_) {
+            committedChange_ = true;
+        }
+    });
+}
+
+void DataTableView::setCellsLock(std::mutex* lock) {
+    model_->setCellsLock(lock);
+}
+
+void DataTableView::commitData(QWidget* editor) {
+    // What the user typed, told apart from the model's changes by other callers.
+    committing_ = true;
+    committedChange_ = false;
+    GridView::commitData(editor);
+    committing_ = false;
+    if (std::exchange(committedChange_, false)) {
+        emit cellTyped();
+    }
 }
 
 void DataTableView::reload() {

@@ -3,6 +3,8 @@
 #include "app/pages/gridview.h"
 #include "core/session/session.h"
 
+#include <mutex>
+
 class QLineEdit;
 
 namespace kw::app {
@@ -28,13 +30,18 @@ public:
     void setNamesEditable(bool editable);
     // Opens the editor of variable col's name (col 0-based), where names may be edited.
     void editName(int col);
+    // The lock that edits of cells take (see DataTableModel::setCellsLock).
+    void setCellsLock(std::mutex* lock);
 
 signals:
+    // The user typed a value other than the cell's into a cell (its editor committed).
+    void cellTyped();
     // The user gave variable `col` (1..V) a new name; the window asks the session.
     void nameEdited(int col, const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void commitData(QWidget* editor) override;
 
 private:
     void finishNameEdit(bool take);
@@ -46,6 +53,8 @@ private:
     bool namesEditable_ = false;
     QLineEdit* nameEditor_ = nullptr;
     int nameColumn_ = -1;
+    bool committing_ = false;      // an editor's text is going into the table
+    bool committedChange_ = false; // and it changed the cell
 };
 
 } // namespace kw::app
