@@ -3,22 +3,8 @@
 set -u
 kwtest=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-expect_exit() { # code, then the command
-    local want=$1
-    shift
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "exit $got (want $want): $* :: $(cat "$work/err")"
-}
+# shellcheck source=testlib.sh
+source "$(dirname "$0")/testlib.sh"
 
 # The report on standard output equals the one written with --report.
 expect_exit 0 "$kwtest" "$examples/insectsprays.txt" --group spray --test count

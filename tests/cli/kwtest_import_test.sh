@@ -5,14 +5,8 @@ set -u
 kwtest=$1
 examples=$2
 data=$3 # tests/data/import
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=testlib.sh
+source "$(dirname "$0")/testlib.sh"
 
 # same_report TEXTFILE "TEXT ARGS" FILE "FILE ARGS": both runs succeed with equal reports.
 same_report() {

@@ -4,24 +4,10 @@
 set -u
 kwtest=$1
 examples=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+# shellcheck source=testlib.sh
+source "$(dirname "$0")/testlib.sh"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$work
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-expect_exit() { # code, then the command
-    local want=$1
-    shift
-    "$@" >"$work/out" 2>"$work/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "exit $got (want $want): $* :: $(cat "$work/err")"
-}
 
 plants=("$examples/plantgrowth.txt" --group group --test weight)
 
