@@ -183,8 +183,9 @@ TEST(Analysis, RankingByTextsAndBySortingAgree) {
     // Data with many ties are ranked through their distinct texts, others by sorting the
     // cases; both must give the same grids to the last character.
     std::mt19937 rng(99);
-    const std::vector<std::string> spellings{"1",  "1.0", "01", "+1", "1E0", "2", "2.50", "2.5",
-                                             ".5", "0.5", "-0", "0",  "10",  "9", "-3",   "1e1"};
+    const std::vector<std::string> spellings{
+        "1", "1.0", "01", "+1", "1E0", "2",    "2.50", "2.5", ".5",    "0.5",  "-0",
+        "0", "10",  "9",  "-3", "1e1", "1.00", "-0.0", "0.0", "2.500", "-3.0", "10.0"};
     for (int trial = 0; trial < 60; ++trial) {
         kw::Session s;
         const int n = std::uniform_int_distribution<int>(3, 80)(rng);

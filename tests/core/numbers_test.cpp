@@ -156,29 +156,42 @@ TEST(FormatStatistic, SevenSignificantDigitsThreeDecimals) {
     EXPECT_EQ(formatStatistic(12345678, ','), "1,234568E7");
 }
 
-TEST(ParseReal, CanonicalTextsAreTheShortestFixedSpelling) {
-    // Two texts with the same value are the same text when both are canonical; the counts
-    // rely on it and write such texts again from their values.
-    bool canonical = false;
-    for (const char* text : {"0", "1.5", "-1.5", "100.001", "0.000001", "123456789012345"}) {
-        ASSERT_TRUE(kw::parseReal(text, '.', &canonical));
-        EXPECT_TRUE(canonical) << text;
+TEST(ParseReal, PlainTextsAreFixedByTheirValueAndDecimals) {
+    // Two texts with the same value are the same text when both are plain with as many
+    // decimals; the ranking counts spellings by it without looking at the texts again.
+    int plain = kw::notPlain;
+    const std::pair<const char*, int> plainTexts[] = {
+        {"0", 0},   {"1.5", 1},   {"-1.5", 1}, {"100.001", 3},         {"0.000001", 6}, {"1.50", 2},
+        {"0.0", 1}, {"-0.10", 2}, {"7", 0},    {"123456789012345", 0}, {"88.2030", 4}};
+    for (const auto& [text, decimals] : plainTexts) {
+        ASSERT_TRUE(kw::parseReal(text, '.', &plain));
+        EXPECT_EQ(plain, decimals) << text;
     }
-    for (const char* text :
-         {"-0", "01", "1.50", ".5", "5.", "+1", "1E3", " 1", "0.0", "1234567890123456"}) {
-        ASSERT_TRUE(kw::parseReal(text, '.', &canonical));
-        EXPECT_FALSE(canonical) << text;
+    for (const char* text : {"-0", "-0.0", "01", "00.5", ".5", "5.", "+1", "1E3", " 1",
+                             "1234567890123456", "1.0000000000000000"}) {
+        ASSERT_TRUE(kw::parseReal(text, '.', &plain));
+        EXPECT_EQ(plain, kw::notPlain) << text;
     }
+    ASSERT_TRUE(kw::parseReal("3,25", ',', &plain));
+    EXPECT_EQ(plain, 2);
+    ASSERT_TRUE(kw::parseReal("3.25", ',', &plain) == std::nullopt);
+
+    // Written back with as many decimals, a plain text's value gives the text itself, from
+    // %g's shortest forms and %f's trailing zeros alike.
     std::mt19937_64 rng(11);
-    for (int trial = 0; trial < 20000; ++trial) {
+    for (int trial = 0; trial < 40000; ++trial) {
         const double x = std::ldexp(static_cast<double>(rng() % (1ull << 40)), -int(rng() % 60));
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.*g", 1 + int(rng() % 15), (rng() % 2 ? -x : x));
-        const auto v = kw::parseReal(buf, '.', &canonical);
+        if (trial % 2 == 0) {
+            std::snprintf(buf, sizeof buf, "%.*g", 1 + int(rng() % 15), (rng() % 2 ? -x : x));
+        } else {
+            std::snprintf(buf, sizeof buf, "%.*f", int(rng() % 8), (rng() % 2 ? -x : x));
+        }
+        const auto v = kw::parseReal(buf, '.', &plain);
         ASSERT_TRUE(v);
-        if (canonical) {
+        if (plain != kw::notPlain) {
             char back[400];
-            auto res = std::to_chars(back, back + sizeof back, *v, std::chars_format::fixed);
+            auto res = std::to_chars(back, back + sizeof back, *v, std::chars_format::fixed, plain);
             ASSERT_EQ(std::string(back, res.ptr), buf);
         }
     }

@@ -98,11 +98,12 @@ namespace {
 // The usual shape of a number in a data file, read without the general parser: an optional
 // minus, digits with at most one decimal mark, at most 15 significant digits. The digits as a
 // whole number and the power of ten are both exact doubles, so one division rounds correctly.
-// A text is canonical when no other text of this shape has its value: no leading zeros, no
-// trailing zeros after the mark, digits on both sides of the mark, not "-0".
+// A text is plain when no other text of this shape with as many decimals has its value: no
+// leading zeros, digits on both sides of the mark, not "-0"; `plain` is then its number of
+// decimals.
 enum class Quick { no, yes };
 
-Quick quickReal(std::string_view text, char decimal, double& value, bool& canonical) {
+Quick quickReal(std::string_view text, char decimal, double& value, int& plain) {
     static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -137,24 +138,25 @@ Quick quickReal(std::string_view text, char decimal, double& value, bool& canoni
     const double v = static_cast<double>(m) / powers[fractionDigits];
     value = negative ? -v : v;
     const std::size_t first = negative ? 1 : 0;
-    canonical = integerDigits > 0 && !(integerDigits > 1 && text[first] == '0') &&
-                (!point || (fractionDigits > 0 && text[n - 1] != '0')) && !(negative && m == 0);
+    const bool isPlain = integerDigits > 0 && !(integerDigits > 1 && text[first] == '0') &&
+                         (!point || fractionDigits > 0) && !(negative && m == 0);
+    plain = isPlain ? fractionDigits : notPlain;
     return Quick::yes;
 }
 
 } // namespace
 
-std::optional<double> parseReal(std::string_view text, char decimal, bool* canonical) {
+std::optional<double> parseReal(std::string_view text, char decimal, int* plain) {
     double quick = 0;
-    bool isCanonical = false;
-    if (quickReal(text, decimal, quick, isCanonical) == Quick::yes) {
-        if (canonical != nullptr) {
-            *canonical = isCanonical;
+    int decimals = notPlain;
+    if (quickReal(text, decimal, quick, decimals) == Quick::yes) {
+        if (plain != nullptr) {
+            *plain = decimals;
         }
         return quick;
     }
-    if (canonical != nullptr) {
-        *canonical = false;
+    if (plain != nullptr) {
+        *plain = notPlain;
     }
     auto [i, n] = withoutBlanks(text);
     // Validate the shape and copy it with a point as decimal mark and no plus sign.

@@ -10,10 +10,13 @@ namespace kw {
 // Reads a decimal real: optional blanks, an optional sign, digits with at most one decimal
 // mark (at least one digit in all), an optional exponent (E or e, optional sign, digits),
 // optional blanks. Values beyond the range of a double are refused; tiny ones become 0.
-// With `canonical`, also tells whether the text is the one plain decimal spelling of its value
-// (an optional minus, no leading zeros, no trailing zeros after the mark, at most 15
-// significant digits, not -0): two canonical texts with the same value are the same text.
-std::optional<double> parseReal(std::string_view text, char decimal, bool* canonical = nullptr);
+// With `plain`, also tells whether the text is a plain decimal: an optional minus, digits
+// without leading zeros, at most one decimal mark with digits on both sides, at most 15
+// significant digits, not -0. For a plain text *plain is its number of digits after the mark
+// (0 to 22), otherwise notPlain: two plain texts with the same value and the same number of
+// decimals are the same text.
+constexpr int notPlain = -1;
+std::optional<double> parseReal(std::string_view text, char decimal, int* plain = nullptr);
 
 // As parseReal, but raises "'x' is not a valid floating point value".
 double realValue(std::string_view text, char decimal);

@@ -154,7 +154,8 @@ private:
     void closeSpelling() {
         const std::size_t from = countStart.back();
         if (!sorted_) {
-            std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;
+            entries_.clear();
+            auto& entries = entries_;
             for (std::size_t e = from; e < countGroup.size(); ++e) {
                 entries.emplace_back(countGroup[e], countNumber[e]);
             }
@@ -186,6 +187,7 @@ private:
     std::vector<std::uint64_t> seen_;
     std::vector<long double> lo_;
     std::vector<long double> hi_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> entries_; // closeSpelling's scratch
 };
 
 enum class Ranked { yes, tooManyTexts, notANumber };
@@ -367,16 +369,18 @@ Ranked rankByTexts(GroupedCases& a, const std::vector<std::uint32_t>& groupOfRow
     return Ranked::yes;
 }
 
-// One included row for the ranking by sorting: its value, its row, its group (with the top
-// bit set when its text is the canonical spelling of the value), and the order key of its
-// text for the counts, taken while the text is at hand.
+// One included row for the ranking by sorting: its value, its row, and its group with, in
+// the top bits, the shape of its text taken while the text is at hand (plain decimals: 1 +
+// their number of decimals; anything else 0), so that the texts of a value need not be
+// fetched again to be told apart when all of them are plain with as many decimals.
 struct Item {
     double value;
     std::uint32_t row;
     std::uint32_t group;
 };
 
-constexpr std::uint32_t canonicalBit = 0x80000000u;
+constexpr int shapeShift = 27;
+constexpr std::uint32_t shapeGroupLimit = 1u << shapeShift;
 
 struct ByValue {
     bool operator()(const Item& x, const Item& y) const {
@@ -405,21 +409,26 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     });
     std::partial_sum(itemFrom.begin(), itemFrom.end(), itemFrom.begin());
     std::vector<char> bad(parts, 0);
+    // With more groups than the spare bits allow (never in practice), no shapes are kept and
+    // every tied value's texts are compared.
+    const bool shapes = std::uint32_t(a.groupCount()) < shapeGroupLimit;
+    const std::uint32_t groupMask = shapes ? shapeGroupLimit - 1 : ~std::uint32_t{0};
     parallelSlices(rowCount, [&](unsigned part, std::size_t from, std::size_t to) {
         std::size_t at = itemFrom[part];
         for (std::size_t row = from; row < to; ++row) {
             if (groupOfRow[row] == none) {
                 continue;
             }
-            bool canonical = false;
+            int plain = notPlain;
             const std::string_view text = a.testColumn[row];
-            const auto v = parseReal(text, a.decimal, &canonical);
+            const auto v = parseReal(text, a.decimal, &plain);
             if (!v) {
                 bad[part] = 1;
                 return;
             }
-            items[at++] = Item{*v, static_cast<std::uint32_t>(row),
-                               groupOfRow[row] | (canonical ? canonicalBit : 0)};
+            const auto shape = static_cast<std::uint32_t>(shapes ? plain + 1 : 0);
+            items[at++] =
+                Item{*v, static_cast<std::uint32_t>(row), groupOfRow[row] | shape << shapeShift};
         }
     });
     if (std::find(bad.begin(), bad.end(), 1) != bad.end()) {
@@ -437,40 +446,44 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
 
     const std::size_t n = itemCount;
     std::vector<std::string_view> seen;
-    std::vector<std::vector<std::uint32_t>> members;
+    std::vector<std::uint32_t> which; // the spelling of each case of a value
     for (std::size_t i = 0; i < n;) {
         std::size_t j = i + 1;
-        bool allCanonical = (items[i].group & canonicalBit) != 0;
+        const std::uint32_t shape = items[i].group & ~groupMask;
+        bool sameShape = shape != 0;
         while (j < n && !(items[i].value < items[j].value)) {
-            allCanonical = allCanonical && (items[j].group & canonicalBit) != 0;
+            sameShape = sameShape && (items[j].group & ~groupMask) == shape;
             ++j;
         }
         runs.value(items[i].value, j - i);
-        if (allCanonical || j - i == 1) {
-            // Canonical texts of one value are all the same text, and a value held once has
-            // one spelling: its text, which lies anywhere, need not be fetched.
+        if (sameShape || j - i == 1) {
+            // Plain texts of one value with as many decimals are all the same text, and a
+            // value held once has one spelling: its text, which lies anywhere, need not be
+            // fetched.
             runs.spelling(items[i].row);
             for (std::size_t q = i; q < j; ++q) {
-                runs.cases(items[q].group & ~canonicalBit, 1);
+                runs.cases(items[q].group & groupMask, 1);
             }
         } else {
             // Other spellings (1.50 beside 1.5) are looked up and told apart byte by byte.
             seen.clear();
-            members.clear();
+            which.clear();
             for (std::size_t q = i; q < j; ++q) {
                 const std::string_view t = a.testColumn[items[q].row];
-                const auto s =
-                    static_cast<std::size_t>(std::find(seen.begin(), seen.end(), t) - seen.begin());
+                const auto s = static_cast<std::uint32_t>(std::find(seen.begin(), seen.end(), t) -
+                                                          seen.begin());
                 if (s == seen.size()) {
                     seen.push_back(t);
-                    members.emplace_back();
                 }
-                members[s].push_back(static_cast<std::uint32_t>(q));
+                which.push_back(s);
             }
-            for (std::size_t s = 0; s < seen.size(); ++s) {
-                runs.spelling(items[members[s].front()].row);
-                for (std::uint32_t q : members[s]) {
-                    runs.cases(items[q].group & ~canonicalBit, 1);
+            for (std::uint32_t s = 0; s < seen.size(); ++s) {
+                const auto first = std::find(which.begin(), which.end(), s) - which.begin();
+                runs.spelling(items[i + std::size_t(first)].row);
+                for (std::size_t q = std::size_t(first); q < which.size(); ++q) {
+                    if (which[q] == s) {
+                        runs.cases(items[i + q].group & groupMask, 1);
+                    }
                 }
             }
         }
