@@ -77,20 +77,33 @@ namespace {
 
 TEST(ExchangeOrder, EqualsLiteralSortWhenQueuesRotateFar) {
     // One key with many items and many smaller items between them: its queue is resolved
-    // through the tree of free slots rather than by running it.
+    // through the free slots rather than by running it, by a tree alone for a few hundred
+    // items and by a bitmap beyond.
     std::mt19937 rng(4242);
-    std::vector<int> keys;
-    for (int i = 0; i < 300; ++i) {
-        keys.push_back(9);
-        const int between = std::uniform_int_distribution<int>(0, 40)(rng);
-        for (int j = 0; j < between; ++j) {
-            keys.push_back(std::uniform_int_distribution<int>(0, 8)(rng));
+    for (const int items : {300, 700}) {
+        std::vector<int> keys;
+        for (int i = 0; i < items; ++i) {
+            keys.push_back(9);
+            const int between = std::uniform_int_distribution<int>(20, items / 7)(rng);
+            for (int j = 0; j < between; ++j) {
+                keys.push_back(std::uniform_int_distribution<int>(0, 8)(rng));
+            }
         }
+        auto expected = literalorder(keys, [](int x, int y) { return x > y; });
+        auto got =
+            kw::exchangeSortOrder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
+        EXPECT_EQ(got, expected) << items;
     }
-    auto expected = literalorder(keys, [](int x, int y) { return x > y; });
-    auto got =
-        kw::exchangeSortOrder(keys.size(), [&](auto i, auto j) { return keys[i] < keys[j]; });
-    EXPECT_EQ(got, expected);
+}
+
+TEST(FreeSlots, FindTheKthSetBitOfAWord) {
+    EXPECT_EQ(kw::FreeSlots::selectBit(~std::uint64_t{0}, 64), 63);
+    EXPECT_EQ(kw::FreeSlots::selectBit(~std::uint64_t{0}, 33), 32);
+    EXPECT_EQ(kw::FreeSlots::selectBit(std::uint64_t{1} << 63, 1), 63);
+    EXPECT_EQ(kw::FreeSlots::selectBit(0x8000000100000001u, 2), 32);
+    EXPECT_EQ(kw::FreeSlots::selectBit(0x8000000100000001u, 3), 63);
+    EXPECT_EQ(kw::FreeSlots::bitsSet(~std::uint64_t{0}), 64);
+    EXPECT_EQ(kw::FreeSlots::bitsSet(0x8000000100000001u), 3);
 }
 
 // Taking the k-th free slot, against a list that erases what it hands out.

@@ -71,8 +71,8 @@ void orderRun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
         ++f;
     }
     f = (f + trailing) % m;
-    if (m <= (std::size_t{1} << 14)) {
-        // A tree over every slot still fits the cache.
+    if (m <= 512) {
+        // A tree over every slot: no bitmap needed.
         Fenwick free = Fenwick::ones(m);
         for (std::size_t i = m; i-- > 0;) {
             scratch[free.takeKth(static_cast<std::int32_t>(insertAt[i]) + 1)] = items[i];
@@ -83,9 +83,8 @@ void orderRun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
             scratch[free.take(static_cast<std::int32_t>(insertAt[i]) + 1)] = items[i];
         }
     }
-    for (std::size_t j = 0; j < m; ++j) {
-        items[j] = scratch[(f + j) % m];
-    }
+    std::copy(scratch.begin() + std::ptrdiff_t(f), scratch.begin() + std::ptrdiff_t(m), items);
+    std::copy(scratch.begin(), scratch.begin() + std::ptrdiff_t(f), items + (m - f));
 }
 
 } // namespace
@@ -93,7 +92,6 @@ void orderRun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
 std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRank,
                                          std::uint32_t keyCount) {
     const std::size_t n = keyRank.size();
-    // A stable counting sort by key.
     std::vector<std::uint32_t> start(std::size_t(keyCount) + 1, 0);
     for (std::uint32_t r : keyRank) {
         ++start[r + 1];
@@ -103,36 +101,42 @@ std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRa
         ties = ties || start[r + 1] > 1;
         start[r + 1] += start[r];
     }
+    // A stable counting sort by key and, for each item in that order, the smaller items met
+    // since the previous item of its key. The items with smaller keys number start[r] in all,
+    // which gives the count after a key's last item.
     std::vector<std::uint32_t> sorted(n);
-    {
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+    std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+    if (!ties) {
         for (std::size_t i = 0; i < n; ++i) {
             sorted[next[keyRank[i]]++] = static_cast<std::uint32_t>(i);
         }
-    }
-    if (!ties) {
         return sorted;
     }
-
-    // For each item, the smaller items met since the previous item of its key. The items with
-    // smaller keys number start[r] in all, which gives the count after a key's last item.
-    std::vector<std::uint32_t> rotations(n, 0);
+    std::vector<std::uint32_t> rotations(n);
     std::vector<std::uint32_t> lastSeen(keyCount, 0);
-    Fenwick seen(keyCount);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t r = keyRank[i];
-        if (start[r + 1] - start[r] > 1) {
+    {
+        Fenwick seen(keyCount);
+        // With many keys the places written lie too far apart for the cache to hold them.
+        const bool far = keyCount > 4096;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (far && i + 16 < n) {
+                const std::uint32_t ahead = next[keyRank[i + 16]];
+                __builtin_prefetch(sorted.data() + ahead, 1);
+                __builtin_prefetch(rotations.data() + ahead, 1);
+            }
+            const std::uint32_t r = keyRank[i];
+            const std::uint32_t at = next[r]++;
+            sorted[at] = static_cast<std::uint32_t>(i);
             const auto smaller = static_cast<std::uint32_t>(seen.prefix(r));
-            rotations[i] = smaller - lastSeen[r];
+            rotations[at] = smaller - lastSeen[r];
             lastSeen[r] = smaller;
+            seen.add(r, 1);
         }
-        seen.add(r, 1);
     }
 
     // Keys are independent now: share them out among the workers by their items.
     parallelSlices(n, [&](unsigned, std::size_t from, std::size_t to) {
         std::vector<std::uint32_t> scratch;
-        std::vector<std::uint32_t> runRotations;
         const auto firstKey = static_cast<std::uint32_t>(
             std::upper_bound(start.begin(), start.end(), from) - start.begin() - 1);
         for (std::uint32_t r = firstKey; r < keyCount && start[r] < to; ++r) {
@@ -143,15 +147,8 @@ std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRa
             if (m < 2) {
                 continue;
             }
-            std::uint32_t* items = sorted.data() + start[r];
-            runRotations.resize(m);
-            for (std::size_t i = 0; i < m; ++i) {
-                if (i + 16 < m) {
-                    __builtin_prefetch(rotations.data() + items[i + 16]);
-                }
-                runRotations[i] = rotations[items[i]];
-            }
-            orderRun(items, m, runRotations.data(), start[r] - lastSeen[r], scratch);
+            orderRun(sorted.data() + start[r], m, rotations.data() + start[r],
+                     start[r] - lastSeen[r], scratch);
         }
     });
     return sorted;

@@ -54,9 +54,9 @@ public:
         return pos;
     }
 
-    // kth, taking 1 off the count found, in one descent: the nodes passed on the left of the
-    // position are the ones that count it.
-    std::size_t takeKth(std::int32_t k) {
+    // kth, taking 1 off the count found, in one descent (the nodes passed on the left of the
+    // position are the ones that count it); with `within`, also what is left of k there.
+    std::size_t takeKth(std::int32_t k, std::int32_t* within = nullptr) {
         std::size_t pos = 0;
         for (std::size_t mask = (tree_.size() - 1); mask > 0; mask /= 2) {
             std::int32_t& t = tree_[pos + mask];
@@ -64,6 +64,9 @@ public:
             k -= right ? t : 0;
             t -= right ? 0 : 1;
             pos += right ? mask : 0;
+        }
+        if (within != nullptr) {
+            *within = k;
         }
         return pos;
     }

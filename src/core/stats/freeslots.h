@@ -23,7 +23,7 @@ public:
             int free = 0;
             for (std::size_t w = b * wordsPerBlock;
                  w < std::min(words_.size(), (b + 1) * wordsPerBlock); ++w) {
-                free += std::popcount(words_[w]);
+                free += bitsSet(words_[w]);
             }
             blocks_.add(b, free);
         }
@@ -31,24 +31,44 @@ public:
 
     // Takes the k-th free slot (k >= 1) and returns it.
     std::size_t take(std::int32_t k) {
-        const std::size_t b = blocks_.kth(k);
-        k -= blocks_.prefix(b);
+        const std::size_t b = blocks_.takeKth(k, &k);
         std::size_t w = b * wordsPerBlock;
         for (;; ++w) {
-            const int free = std::popcount(words_[w]);
+            const int free = bitsSet(words_[w]);
             if (k <= free) {
                 break;
             }
             k -= free;
         }
-        std::uint64_t word = words_[w];
-        for (int i = 1; i < k; ++i) {
-            word &= word - 1; // drop the lowest free slot
-        }
-        const int bit = std::countr_zero(word);
+        const int bit = selectBit(words_[w], k);
         words_[w] &= ~(std::uint64_t{1} << bit);
-        blocks_.add(b, -1);
         return w * 64 + static_cast<std::size_t>(bit);
+    }
+
+    // The set bits of w. The baseline x86-64 has no instruction for it, and the compiler's
+    // stand-in is a call into its support library.
+    static int bitsSet(std::uint64_t w) {
+        w -= (w >> 1) & 0x5555555555555555u;
+        w = (w & 0x3333333333333333u) + ((w >> 2) & 0x3333333333333333u);
+        w = (w + (w >> 4)) & 0x0f0f0f0f0f0f0f0fu;
+        return static_cast<int>((w * 0x0101010101010101u) >> 56);
+    }
+
+    // The k-th lowest set bit of w (1 <= k <= its set bits): halves, quarters and eighths are
+    // skipped by their counts, then the bits below it are dropped.
+    static int selectBit(std::uint64_t w, int k) {
+        int base = 0;
+        for (int half = 32; half >= 8; half /= 2) {
+            const int low = bitsSet(w & ((std::uint64_t{1} << half) - 1));
+            const bool above = k > low;
+            k -= above ? low : 0;
+            w >>= above ? half : 0;
+            base += above ? half : 0;
+        }
+        for (; k > 1; --k) {
+            w &= w - 1;
+        }
+        return base + std::countr_zero(w);
     }
 
 private:
