@@ -56,8 +56,9 @@ AnalysisRequest analysisRequest(const Options& options, const DataTable& table,
     if (options.sort) {
         request.comparisonOrder = *options.sort == "median" ? SortBy::median : SortBy::groupValue;
     }
-    // Only the JSON and the counts sheet show the counts grid.
+    // Only the JSON and the counts sheet show the counts grid, and only the JSON the cases.
     request.countRows = options.json.has_value() || options.countsToSheet;
+    request.caseOrder = options.json.has_value();
     return request;
 }
 

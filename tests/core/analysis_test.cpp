@@ -204,6 +204,61 @@ TEST(Analysis, RankingByTextsAndBySortingAgree) {
     }
 }
 
+TEST(Analysis, LeavingOutTheCaseOrderChangesNoResult) {
+    // A run that shows no case keeps the cases in their rows' order within the groups and
+    // the table as given: every group holds the same cases and every statistic stays. A
+    // number written two ways (1 and 01) makes the groups depend on the order: the table is
+    // sorted all the same. As texts, 1 and 01 are two groups.
+    std::mt19937 rng(17);
+    for (int trial = 0; trial < 24; ++trial) {
+        const int n = 100 + trial * 40;
+        const bool twoWays = trial % 4 == 3;
+        kw::DataTable table = kw::DataTable::blank({"g", "x"}, n);
+        for (int r = 1; r <= n; ++r) {
+            const int g = std::uniform_int_distribution<int>(1, 2 + trial % 5)(rng);
+            table.setValue(1, r, (twoWays && r % 7 == 0 ? "0" : "") + std::to_string(g));
+            const int x = std::uniform_int_distribution<int>(0, trial % 2 ? 30 : 5000)(rng);
+            table.setValue(2, r, r % 11 == 0 ? "-99" : std::to_string(x) + (x % 3 ? "" : ".5"));
+        }
+        AnalysisRequest ordered = request(1, 2, 0.5);
+        ordered.countRows = false;
+        ordered.groupMode = trial % 3 == 0 ? kw::GroupMode::texts : kw::GroupMode::numbers;
+        ordered.missingCode = "-99";
+        AnalysisRequest unordered = ordered;
+        unordered.caseOrder = false;
+        const AnalysisOutcome a = kw::analyse(table, ordered);
+        const AnalysisOutcome b = kw::analyse(table, unordered);
+        ASSERT_EQ(a.stage, b.stage) << trial;
+        EXPECT_EQ(a.values.chiSquare, b.values.chiSquare) << trial;
+        EXPECT_EQ(a.values.pValue, b.values.pValue) << trial;
+        EXPECT_EQ(a.groupOrder, b.groupOrder) << trial;
+        ASSERT_EQ(a.cases->groupValues, b.cases->groupValues) << trial;
+        EXPECT_EQ(a.cases->groupStart, b.cases->groupStart) << trial;
+        EXPECT_EQ(a.cases->rankSum, b.cases->rankSum) << trial;
+        EXPECT_EQ(a.cases->median, b.cases->median) << trial;
+        EXPECT_EQ(a.cases->countStart, b.cases->countStart) << trial;
+        EXPECT_EQ(a.cases->countGroup, b.cases->countGroup) << trial;
+        EXPECT_EQ(a.cases->countNumber, b.cases->countNumber) << trial;
+        for (int g = 0; g < a.cases->groupCount(); ++g) {
+            std::vector<std::string> inA;
+            std::vector<std::string> inB;
+            for (auto i = a.cases->groupStart[std::size_t(g)];
+                 i < a.cases->groupStart[std::size_t(g) + 1]; ++i) {
+                inA.emplace_back(a.cases->testText(i));
+                inB.emplace_back(b.cases->testText(i));
+            }
+            std::sort(inA.begin(), inA.end());
+            std::sort(inB.begin(), inB.end());
+            EXPECT_EQ(inA, inB) << trial << " group " << g;
+        }
+        if (twoWays && ordered.groupMode == kw::GroupMode::numbers) {
+            EXPECT_EQ(column(a.sortedTable, 2), column(b.sortedTable, 2)) << trial;
+        } else {
+            EXPECT_EQ(column(b.sortedTable, 2), column(table, 2)) << trial;
+        }
+    }
+}
+
 TEST(Analysis, LeavingOutTheCountRowsChangesNothingElse) {
     // A run that writes no counts grid skips ordering its rows: the statistic, the ranks, the
     // sorted table and each value's tallies by group (which the details use) stay as they are,

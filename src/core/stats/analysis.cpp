@@ -48,16 +48,19 @@ AnalysisOutcome analyse(DataTable table, const AnalysisRequest& request, Feedbac
     // cases are collected in it later.
     std::vector<std::uint32_t> groupOfRow;
     std::future<Order> pendingOrder;
+    // Without a key written two ways, the groups are the same whatever the order of the cases
+    // in them: a run that shows no case leaves out the exchange sort and the sorted table.
+    const bool sortTable = request.caseOrder || request.countRows || !keys.oneTextPerKey;
     if (keys.oneTextPerKey) {
         groupOfRow = groupsByKeys(*cases, keys, included, groupTexts);
         keys.textId = {}; // the groups are known: their texts need no telling apart
         // The key ranks serve only the order now: the thread takes them and lets them go.
-        pendingOrder =
-            std::async(std::launch::async, [ranked = std::move(keys), feedback]() mutable {
-                Order order = groupingOrder(ranked, feedback);
-                ranked = {};
-                return order;
-            });
+        pendingOrder = std::async(std::launch::async,
+                                  [ranked = std::move(keys), feedback, sortTable]() mutable {
+                                      Order order = groupingOrder(ranked, feedback, sortTable);
+                                      ranked = {};
+                                      return order;
+                                  });
     } else {
         collectCases(*cases, groupingOrder(keys, feedback), included, &keys.textId, groupTexts,
                      feedback);
@@ -72,8 +75,10 @@ AnalysisOutcome analyse(DataTable table, const AnalysisRequest& request, Feedbac
     AnalysisOutcome outcome;
     outcome.request = request;
     auto finish = [&](AnalysisOutcome::Stage stage) {
-        table.permute(*cases->order);
-        cases->useSortedColumn(table.column(request.testColumn));
+        if (sortTable) {
+            table.permute(*cases->order);
+            cases->useSortedColumn(table.column(request.testColumn));
+        }
         outcome.stage = stage;
         outcome.sortedTable = std::move(table);
         outcome.cases = cases;

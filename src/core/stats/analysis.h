@@ -53,7 +53,8 @@ struct AnalysisOutcome {
 
 // The Kruskal-Wallis test of the request on the table, with the multiple comparison of the
 // groups when p < alpha. The table is taken as a copy (a cheap one: its cells are shared
-// until one side changes them) and comes back sorted in the outcome.
+// until one side changes them) and comes back sorted in the outcome (as given when the
+// request leaves the case order out and no key is written two ways).
 //
 // Refusals that leave everything as it was are thrown as kw::Failure: no grouping or test
 // variable chosen, a grouping or test text that is not a number where one is needed, grouping

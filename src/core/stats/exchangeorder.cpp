@@ -87,31 +87,49 @@ void orderRun(std::uint32_t* items, std::size_t m, const std::uint32_t* rotation
     std::copy(scratch.begin(), scratch.begin() + std::ptrdiff_t(f), items + (m - f));
 }
 
-} // namespace
-
-std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRank,
-                                         std::uint32_t keyCount) {
-    const std::size_t n = keyRank.size();
+// Where each key's items begin in key order, and past the last key, the item count.
+std::vector<std::uint32_t> keyStarts(const std::vector<std::uint32_t>& keyRank,
+                                     std::uint32_t keyCount) {
     std::vector<std::uint32_t> start(std::size_t(keyCount) + 1, 0);
     for (std::uint32_t r : keyRank) {
         ++start[r + 1];
     }
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    return start;
+}
+
+std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyRank,
+                                          std::vector<std::uint32_t> next) {
+    std::vector<std::uint32_t> sorted(keyRank.size());
+    for (std::size_t i = 0; i < keyRank.size(); ++i) {
+        sorted[next[keyRank[i]]++] = static_cast<std::uint32_t>(i);
+    }
+    return sorted;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyRank,
+                                          std::uint32_t keyCount) {
+    return stableKeyOrder(keyRank, keyStarts(keyRank, keyCount));
+}
+
+std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRank,
+                                         std::uint32_t keyCount) {
+    const std::size_t n = keyRank.size();
+    const std::vector<std::uint32_t> start = keyStarts(keyRank, keyCount);
     bool ties = false;
-    for (std::uint32_t r = 0; r < keyCount; ++r) {
-        ties = ties || start[r + 1] > 1;
-        start[r + 1] += start[r];
+    for (std::uint32_t r = 0; r < keyCount && !ties; ++r) {
+        ties = start[r + 1] - start[r] > 1;
+    }
+    if (!ties) {
+        return stableKeyOrder(keyRank, start);
     }
     // A stable counting sort by key and, for each item in that order, the smaller items met
     // since the previous item of its key. The items with smaller keys number start[r] in all,
     // which gives the count after a key's last item.
     std::vector<std::uint32_t> sorted(n);
     std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-    if (!ties) {
-        for (std::size_t i = 0; i < n; ++i) {
-            sorted[next[keyRank[i]]++] = static_cast<std::uint32_t>(i);
-        }
-        return sorted;
-    }
     std::vector<std::uint32_t> rotations(n);
     std::vector<std::uint32_t> lastSeen(keyCount, 0);
     {

@@ -23,6 +23,10 @@ namespace kw {
 std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRank,
                                          std::uint32_t keyCount);
 
+// The items by key, those of a key in their original order (a stable counting sort).
+std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyRank,
+                                          std::uint32_t keyCount);
+
 // The same for n items compared by `less(i, j)` (a strict weak order on item indexes).
 template <class Less> std::vector<std::uint32_t> exchangeSortOrder(std::size_t n, Less less) {
     std::vector<std::uint32_t> idx(n);

@@ -100,10 +100,11 @@ GroupingKeys groupingKeys(const DataTable& table, int groupColumn, bool asTexts,
 }
 
 std::shared_ptr<const std::vector<std::uint32_t>> groupingOrder(const GroupingKeys& keys,
-                                                                Feedback* feedback) {
-    StageTimer timer(feedback, "  exchange order");
+                                                                Feedback* feedback, bool exchange) {
+    StageTimer timer(feedback, exchange ? "  exchange order" : "  order by keys");
     return std::make_shared<const std::vector<std::uint32_t>>(
-        exchangeOrder(keys.keyRank, keys.keyCount));
+        exchange ? exchangeOrder(keys.keyRank, keys.keyCount)
+                 : stableKeyOrder(keys.keyRank, keys.keyCount));
 }
 
 std::vector<std::uint32_t> groupsByKeys(GroupedCases& a, const GroupingKeys& keys,

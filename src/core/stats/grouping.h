@@ -26,9 +26,9 @@ GroupingKeys groupingKeys(const DataTable& table, int groupColumn, bool asTexts,
                           Feedback* feedback);
 
 // The order in which the exchange sort by these keys leaves the rows: order[p] is the 0-based
-// row that ends at position p.
-std::shared_ptr<const std::vector<std::uint32_t>> groupingOrder(const GroupingKeys& keys,
-                                                                Feedback* feedback);
+// row that ends at position p. Without `exchange`, the rows of each key in their own order.
+std::shared_ptr<const std::vector<std::uint32_t>>
+groupingOrder(const GroupingKeys& keys, Feedback* feedback, bool exchange = true);
 
 inline constexpr std::uint32_t noGroup = 0xFFFFFFFFu;
 

@@ -28,6 +28,12 @@ struct AnalysisRequest {
     // The rows of the counts grid, the spellings in the collation's order: a run that shows
     // or writes no counts leaves them out, and with them a sort of every distinct value.
     bool countRows = true;
+    // The cases within each group in the order the sort of the table leaves them, and the
+    // table sorted: the groups and ranks grids and the data show it, and the counts' rows
+    // (which it implies) take their leads from it. Without it, when no grouping value is
+    // written two ways, the cases keep the order of their rows within the groups and the
+    // table stays as given; no statistic changes.
+    bool caseOrder = true;
 };
 
 // The significance level as typed: a number greater than 0 and not greater than 1.
