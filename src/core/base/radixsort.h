@@ -24,16 +24,25 @@ inline std::uint64_t orderedBits(double v) {
 
 namespace radix {
 
-// The bits in which the keys of the n items differ.
-template <class T, class Key> std::uint64_t differingBits(const T* items, std::size_t n, Key key) {
-    std::uint64_t o = 0;
-    std::uint64_t a = ~std::uint64_t{0};
+// The bits set in any key of the n items, and those set in all of them.
+struct KeyBits {
+    std::uint64_t any = 0;
+    std::uint64_t all = ~std::uint64_t{0};
+    std::uint64_t differing() const { return any ^ all; }
+    void add(const KeyBits& other) {
+        any |= other.any;
+        all &= other.all;
+    }
+};
+
+template <class T, class Key> KeyBits keyBits(const T* items, std::size_t n, Key key) {
+    KeyBits bits;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint64_t k = key(items[i]);
-        o |= k;
-        a &= k;
+        bits.any |= k;
+        bits.all &= k;
     }
-    return o ^ a;
+    return bits;
 }
 
 // Moves each item straight into the next free place of its bucket (an American flag pass),
@@ -63,7 +72,7 @@ void sortBucket(T* items, std::size_t n, Key key, Less less) {
         std::sort(items, items + n, less);
         return;
     }
-    const std::uint64_t differ = differingBits(items, n, key);
+    const std::uint64_t differ = keyBits(items, n, key).differing();
     if (differ == 0) {
         std::sort(items, items + n, less); // one key: the order is the tie-break's alone
         return;
@@ -106,26 +115,15 @@ void radixSort(T* items, std::size_t n, Key key, Less less) {
     }
     // The bits in which some keys differ.
     const unsigned parts = n < (1u << 16) ? 1 : workers();
-    std::vector<std::uint64_t> ors(parts, 0);
-    std::vector<std::uint64_t> ands(parts, ~std::uint64_t{0});
+    std::vector<radix::KeyBits> partBits(parts);
     parallelSlices(n, [&](unsigned part, std::size_t from, std::size_t to) {
-        std::uint64_t o = 0;
-        std::uint64_t a = ~std::uint64_t{0};
-        for (std::size_t i = from; i < to; ++i) {
-            const std::uint64_t k = key(items[i]);
-            o |= k;
-            a &= k;
-        }
-        ors[part] = o;
-        ands[part] = a;
+        partBits[part] = radix::keyBits(items + from, to - from, key);
     });
-    std::uint64_t differ = 0;
-    std::uint64_t all = ~std::uint64_t{0};
-    for (unsigned p = 0; p < parts; ++p) {
-        differ |= ors[p];
-        all &= ands[p];
+    radix::KeyBits keys;
+    for (const radix::KeyBits& b : partBits) {
+        keys.add(b);
     }
-    differ ^= all;
+    const std::uint64_t differ = keys.differing();
     if (differ == 0) {
         std::sort(items, items + n, less); // one key: the order is the tie-break's alone
         return;
