@@ -110,8 +110,12 @@ public:
         a_.spellingValue.push_back(static_cast<std::uint32_t>(a_.distinctValues.size() - 1));
     }
 
+    // The sums and medians, and each spelling's counts by group, into the cases.
     void finish() {
         closeSpelling();
+        a_.countStart = std::move(countStart);
+        a_.countGroup = std::move(countGroup);
+        a_.countNumber = std::move(countNumber);
         a_.rankSum.assign(k_, 0);
         a_.median.assign(k_, 0);
         a_.rankSumText.assign(k_, {});
@@ -142,7 +146,8 @@ public:
         a_.ranked = true;
     }
 
-    // The spellings: a row holding each, its order key, and its counts per group.
+    // The spellings: a row holding each, and their counts per group until finish() hands
+    // them to the cases.
     std::vector<std::uint32_t> spellRow;
     std::vector<std::uint32_t> countStart{0};
     std::vector<std::uint32_t> countGroup;
@@ -633,9 +638,6 @@ std::vector<TiedCountRow> countRows(GroupedCases& a, Runs& runs, const Collation
         a.countOrder.push_back(lead);
         p = q;
     }
-    a.countStart = std::move(runs.countStart);
-    a.countGroup = std::move(runs.countGroup);
-    a.countNumber = std::move(runs.countNumber);
     return tiedRows;
 }
 
@@ -663,9 +665,6 @@ Ranking rankCases(GroupedCases& a, std::vector<std::uint32_t> groupOfRow,
     if (!wantCountRows) {
         a.countText.clear();
         a.countOrder.clear();
-        a.countStart = std::move(runs.countStart);
-        a.countGroup = std::move(runs.countGroup);
-        a.countNumber = std::move(runs.countNumber);
         return Ranking{true, {}};
     }
     Pacer(feedback, "counting values", 1).check(0);
