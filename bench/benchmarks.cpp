@@ -80,7 +80,7 @@ void RankMediansCounts(benchmark::State& state, kw::RankingMethod method, int de
     for (auto _ : state) {
         kw::GroupedCases cases;
         cases.testColumn = s.table().column(2);
-        auto groupOfRow = kw::groupsByKeys(cases, keys, included, s.table().column(1));
+        auto groupOfRow = kw::groupsByKeys(cases, keys, included, s.table().column(1), {});
         benchmark::DoNotOptimize(kw::rankCases(cases, std::move(groupOfRow), kw::Locale{}.collate(),
                                                method, true, nullptr));
     }

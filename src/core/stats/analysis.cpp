@@ -52,8 +52,9 @@ AnalysisOutcome analyse(DataTable table, const AnalysisRequest& request, Feedbac
     // in them: a run that shows no case leaves out the exchange sort and the sorted table.
     const bool sortTable = request.caseOrder || request.countRows || !keys.oneTextPerKey;
     if (keys.oneTextPerKey) {
-        groupOfRow = groupsByKeys(*cases, keys, included, groupTexts);
-        keys.textId = {}; // the groups are known: their texts need no telling apart
+        // The groups are known: their texts need no telling apart.
+        groupOfRow = groupsByKeys(*cases, keys, included, groupTexts, std::move(keys.textId));
+        keys.textId = {};
         // The key ranks serve only the order now: the thread takes them and lets them go.
         pendingOrder = std::async(std::launch::async,
                                   [ranked = std::move(keys), feedback, sortTable]() mutable {

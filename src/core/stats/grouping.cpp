@@ -109,7 +109,8 @@ std::shared_ptr<const std::vector<std::uint32_t>> groupingOrder(const GroupingKe
 
 std::vector<std::uint32_t> groupsByKeys(GroupedCases& a, const GroupingKeys& keys,
                                         const std::vector<char>& included,
-                                        const ColumnView& groupColumn) {
+                                        const ColumnView& groupColumn,
+                                        std::vector<std::uint32_t> reuse) {
     const std::size_t rowCount = keys.keyRank.size();
     std::vector<std::uint32_t> size(keys.keyCount, 0);
     std::vector<std::uint32_t> row(keys.keyCount, 0);
@@ -129,12 +130,13 @@ std::vector<std::uint32_t> groupsByKeys(GroupedCases& a, const GroupingKeys& key
             a.groupStart.push_back(a.groupStart.back() + size[k]);
         }
     }
-    std::vector<std::uint32_t> group(rowCount, noGroup);
-    for (std::size_t r = 0; r < rowCount; ++r) {
-        if (included[r]) {
-            group[r] = groupOfKey[keys.keyRank[r]];
+    std::vector<std::uint32_t> group = std::move(reuse);
+    group.resize(rowCount);
+    parallelSlices(rowCount, [&](unsigned, std::size_t from, std::size_t to) {
+        for (std::size_t r = from; r < to; ++r) {
+            group[r] = included[r] ? groupOfKey[keys.keyRank[r]] : noGroup;
         }
-    }
+    });
     return group;
 }
 

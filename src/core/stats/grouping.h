@@ -34,10 +34,12 @@ inline constexpr std::uint32_t noGroup = 0xFFFFFFFFu;
 
 // When every key has one spelling, the groups are the keys that hold included cases, in key
 // order, and are known before the order of the cases: fills the groups and returns the group
-// of every row (noGroup for rows left out).
+// of every row (noGroup for rows left out), written over `reuse` (the keys' text numbers,
+// no longer needed then), which spares the memory of a new array.
 std::vector<std::uint32_t> groupsByKeys(GroupedCases& a, const GroupingKeys& keys,
                                         const std::vector<char>& included,
-                                        const ColumnView& groupColumn);
+                                        const ColumnView& groupColumn,
+                                        std::vector<std::uint32_t> reuse);
 
 // Collects the included cases in `order`. With the rows' text ids, the groups are formed on
 // the way: a new group starts whenever the grouping text differs from that of the previous
