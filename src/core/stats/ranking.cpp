@@ -3,6 +3,7 @@
 #include "core/base/numbers.h"
 #include "core/base/parallel.h"
 #include "core/base/radixsort.h"
+#include "core/base/releasablearray.h"
 #include "core/base/textindex.h"
 #include "core/stats/grouping.h"
 
@@ -46,7 +47,9 @@ constexpr std::uint32_t none = noGroup;
 // below produce them; this turns them into ranks, sums, medians and the rows of the counts.
 class Runs {
 public:
-    Runs(GroupedCases& a, std::size_t n) : a_(a), n_(n), k_(std::size_t(a.groupCount())) {
+    // With `spellingRows`, the row of each spelling is kept for the rows of the counts.
+    Runs(GroupedCases& a, std::size_t n, bool spellingRows)
+        : a_(a), n_(n), k_(std::size_t(a.groupCount())), spellingRows_(spellingRows) {
         twiceSum_.assign(k_, 0);
         squares4_.assign(k_, 0);
         seen_.assign(k_, 0);
@@ -62,7 +65,7 @@ public:
         a_.distinctValues.reserve(values);
         a_.twiceRank.reserve(values);
         a_.spellingValue.reserve(values);
-        spellRow.reserve(values);
+        spellRow.reserve(spellingRows_ ? values : 0);
         countStart.reserve(values + 1);
         countGroup.reserve(values);
         countNumber.reserve(values);
@@ -103,10 +106,12 @@ public:
     // A spelling of the current value begins: a row (before the sort) that holds it; its
     // counts follow through cases().
     void spelling(std::uint32_t row) {
-        if (!spellRow.empty()) {
+        if (!a_.spellingValue.empty()) {
             closeSpelling();
         }
-        spellRow.push_back(row);
+        if (spellingRows_) {
+            spellRow.push_back(row);
+        }
         a_.spellingValue.push_back(static_cast<std::uint32_t>(a_.distinctValues.size() - 1));
     }
 
@@ -184,6 +189,7 @@ private:
     bool sorted_ = true;
     std::uint64_t n_;
     std::size_t k_;
+    bool spellingRows_;
     double value_ = 0;
     std::uint64_t twice_ = 0;
     std::uint64_t position_ = 0;
@@ -401,7 +407,8 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     stages.next("    parse values");
     // Every item is written before it is read: no need to clear them first.
     const std::size_t itemCount = a.groupStart.back();
-    std::unique_ptr<Item[]> items(new Item[itemCount]);
+    // The runs of values grow as the items are read, which go back to the system behind.
+    ReleasableArray<Item> items(itemCount);
     // Each worker parses a slice of the rows into its part of the items, in row order.
     const unsigned parts = workers();
     std::vector<std::size_t> itemFrom(parts + 1, 0);
@@ -444,7 +451,7 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     Pacer(feedback, "ranking", 1).check(0);
     stages.next("    sort values");
     radixSort(
-        items.get(), itemCount, [](const Item& item) { return orderedBits(item.value); },
+        items.data(), itemCount, [](const Item& item) { return orderedBits(item.value); },
         ByValue{});
     stages.next("    runs of values");
     runs.reserve(itemCount);
@@ -453,6 +460,7 @@ Ranked rankBySorting(GroupedCases& a, std::vector<std::uint32_t>& groupOfRow, Ru
     std::vector<std::string_view> seen;
     std::vector<std::uint32_t> which; // the spelling of each case of a value
     for (std::size_t i = 0; i < n;) {
+        items.releaseBefore(i);
         std::size_t j = i + 1;
         const std::uint32_t shape = items[i].group & ~groupMask;
         bool sameShape = shape != 0;
@@ -647,7 +655,7 @@ Ranking rankCases(GroupedCases& a, std::vector<std::uint32_t> groupOfRow,
                   const Collation& collation, RankingMethod method, bool wantCountRows,
                   Feedback* feedback) {
     Pacer(feedback, "ranking", 1).check(0);
-    Runs runs(a, a.groupStart.back());
+    Runs runs(a, a.groupStart.back(), wantCountRows);
     StageTimers stages(feedback);
     Ranked ranked = Ranked::tooManyTexts;
     if (method != RankingMethod::bySorting) {
