@@ -1,12 +1,13 @@
 #pragma once
 
-// What the tests of typed data share with the stand-in program of the crash test: typing into
-// the input grid as a user does, and answering the modal dialogs that come to the front.
+// Typing into the input grid as a user does, and answering the modal dialogs that come to the
+// front: shared by the window's tests and the stand-in program of the crash test.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -80,19 +81,24 @@ inline QStringList gridRows(const QTableView* grid) {
 
 using Answer = std::function<void(QWidget*)>;
 
-// Clicks later, so that a button that opens another modal dialog does not hold the poll.
+// Clicks later, so that a button that opens another modal dialog does not hold the poll. A
+// button that is not there fails the test: the dialog is not the one it expects.
 inline void clickLater(QAbstractButton* button) {
-    if (button != nullptr) {
-        QTimer::singleShot(0, button, &QAbstractButton::click);
-    }
+    QVERIFY(button != nullptr);
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+// A dialog's button by its object name.
+inline void press(QWidget* dialog, const char* name) {
+    clickLater(dialog->findChild<QAbstractButton*>(name));
 }
 
 // A message box's standard button.
 inline Answer press(QMessageBox::StandardButton which) {
     return [which](QWidget* w) {
-        if (auto* box = qobject_cast<QMessageBox*>(w)) {
-            clickLater(box->button(which));
-        }
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box != nullptr);
+        clickLater(box->button(which));
     };
 }
 
@@ -109,65 +115,77 @@ inline Answer pressText(const QString& text) {
 
 // OK of a dialog with a button box.
 inline void pressOk(QWidget* dialog) {
-    if (auto* buttons = dialog->findChild<QDialogButtonBox*>()) {
-        clickLater(buttons->button(QDialogButtonBox::Ok));
-    }
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QVERIFY(buttons != nullptr);
+    clickLater(buttons->button(QDialogButtonBox::Ok));
 }
 
-// A file dialog: the file typed as its full name and accepted; a cancel for an empty name.
-inline Answer answerFile(const QString& path) {
-    return [path](QWidget* w) {
+// A file dialog's answer: `filter` picked (where given), then the file typed as its full name
+// into the name box and accepted as a user would, or, for a file that is not there, as if it
+// went away after it was chosen; a cancel for an empty name. `folderShown` takes the folder the
+// dialog opened in.
+inline Answer answerFile(const QString& path, const QString& filter = {},
+                         QString* folderShown = nullptr) {
+    return [=](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (dialog == nullptr) {
-            return;
+        QVERIFY(dialog != nullptr);
+        if (folderShown != nullptr) {
+            *folderShown = dialog->directory().absolutePath();
         }
         if (path.isEmpty()) {
             QTimer::singleShot(0, dialog, &QDialog::reject);
             return;
         }
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path);
-        QTimer::singleShot(0, dialog, &QDialog::accept);
+        if (!filter.isEmpty()) {
+            dialog->selectNameFilter(filter);
+        }
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name != nullptr);
+        name->setText(path);
+        if (QFileInfo::exists(path) || dialog->acceptMode() == QFileDialog::AcceptSave) {
+            QTimer::singleShot(0, dialog, &QDialog::accept);
+        } else {
+            QTimer::singleShot(
+                0, dialog, [dialog] { static_cast<QDialog*>(dialog)->done(QDialog::Accepted); });
+        }
     };
 }
 
-// Answers each modal dialog that comes to the front with the next queued answer, or closes it
-// (Cancel, or the button that does nothing), and records one line for it: "name: text" for a
-// message box, "files" for a file dialog, its object name for other dialogs.
-class Answerer final : public QObject {
+// Answers each modal dialog that comes to the front (also one that comes back to the front
+// after a dialog above it closed) with the next queued answer, or closes it, and records it.
+// A subclass records other lines (record()) or closes otherwise (close()).
+class Answerer : public QObject {
 public:
     Answerer() {
         timer_.setInterval(10);
         connect(&timer_, &QTimer::timeout, this, &Answerer::poll);
         timer_.start();
     }
-    void then(Answer answer) { answers_.append(std::move(answer)); }
-    bool idle() const { return answers_.isEmpty() && QApplication::activeModalWidget() == nullptr; }
+    // The answer for the next dialog.
+    void then(Answer answer) { answers_.append({QString(), std::move(answer)}); }
+    // The answer for the dialog of that object name, when it comes to the front; a message box
+    // before it is closed.
+    void then(const QString& dialog, Answer answer) {
+        answers_.append({dialog, std::move(answer)});
+    }
+    bool answered() const { return answers_.isEmpty(); }
+    bool idle() const { return answered() && QApplication::activeModalWidget() == nullptr; }
     QStringList take() { return std::exchange(seen_, {}); }
 
-private:
-    void poll() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w == current_) {
-            return;
-        }
-        current_ = w;
-        if (w == nullptr) {
-            return;
-        }
+protected:
+    // One line: "name: text" for a message box, "files" for a file dialog, its object name
+    // for other dialogs.
+    virtual void record(QWidget* w) {
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             seen_ << w->objectName() + ": " + box->text();
         } else {
             seen_ << (qobject_cast<QFileDialog*>(w) != nullptr ? QString("files")
                                                                : w->objectName());
         }
-        if (!answers_.isEmpty()) {
-            answers_.takeFirst()(w);
-        } else {
-            close(w);
-        }
     }
 
-    static void close(QWidget* w) {
+    // A dialog no answer is for: Cancel, or the button that does nothing.
+    virtual void close(QWidget* w) {
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             for (auto which :
                  {QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::No, QMessageBox::Discard}) {
@@ -183,10 +201,43 @@ private:
         }
     }
 
+    QStringList seen_;
+
+private:
+    void poll() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w == current_) {
+            return;
+        }
+        current_ = w;
+        if (w == nullptr) {
+            return;
+        }
+        record(w);
+        const bool elsewhere = !answers_.isEmpty() && !answers_.front().first.isEmpty() &&
+                               answers_.front().first != w->objectName();
+        if (answering_ || elsewhere) {
+            // A message shown while an answer runs (one that waits for its dialog to fill its
+            // lists), or before the dialog the next answer is for, is closed; the dialog
+            // coming back waits for its answer.
+            if (qobject_cast<QMessageBox*>(w) != nullptr) {
+                close(w);
+            }
+            return;
+        }
+        answering_ = true;
+        if (answers_.isEmpty()) {
+            close(w);
+        } else {
+            answers_.takeFirst().second(w);
+        }
+        answering_ = false;
+    }
+
     QTimer timer_;
     QPointer<QWidget> current_;
-    QList<Answer> answers_;
-    QStringList seen_;
+    QList<QPair<QString, Answer>> answers_;
+    bool answering_ = false;
 };
 
 } // namespace kw::test

@@ -2,6 +2,8 @@
 // HTML table (with headers, non-contiguous, from the frozen column, cut short where huge), the
 // grids' context menu, a grid saved as CSV, and File > "Save tables as workbook...".
 
+#include "windowsteps.h"
+
 #include "app/dialogs/filedialogs.h"
 #include "app/mainwindow.h"
 #include "app/pages/datatableview.h"
@@ -150,11 +152,7 @@ private:
 };
 
 void CopyTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
 }
 
 // Ctrl+C copies the whole block, not the current cell: tab-separated text with tabs and line

@@ -7,7 +7,7 @@
 //   kwcrashtyping restore   starts the window, answers the offer of the copy with Restore,
 //                           and prints the offer, the title and the table as JSON
 
-#include "answering.h"
+#include "windowsteps.h"
 
 #include "app/mainwindow.h"
 #include "app/recovery/recoverykeeper.h"
@@ -24,21 +24,6 @@
 #include <cstdio>
 
 namespace {
-
-// The window, shown, its start steps run.
-bool started(kw::app::MainWindow& window, kw::test::Answerer& answers) {
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        return false;
-    }
-    window.activateWindow();
-    if (!QTest::qWaitForWindowActive(&window)) {
-        return false;
-    }
-    auto* saveInput = window.findChild<QAction*>("SaveInput1");
-    return QTest::qWaitFor([&] { return !saveInput->isVisible() || window.isWindowModified(); }) &&
-           QTest::qWaitFor([&] { return answers.idle(); });
-}
 
 int type(kw::app::MainWindow& window, kw::test::Answerer& answers) {
     answers.then([](QWidget* dialog) {
@@ -69,7 +54,7 @@ int restore(kw::app::MainWindow& window, kw::test::Answerer& answers) {
         offer = qobject_cast<QMessageBox*>(box)->text();
         kw::test::pressText("Restore")(box);
     });
-    if (!started(window, answers)) {
+    if (!kw::test::showStartedAnswered(window, answers)) {
         return 1;
     }
     const QJsonArray table =
@@ -90,7 +75,7 @@ int main(int argc, char** argv) {
     kw::test::Answerer answers;
     kw::app::MainWindow window;
     if (mode == "type") {
-        return started(window, answers) ? type(window, answers) : 1;
+        return kw::test::showStartedAnswered(window, answers) ? type(window, answers) : 1;
     }
     if (mode == "restore") {
         return restore(window, answers);

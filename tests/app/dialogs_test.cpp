@@ -3,6 +3,9 @@
 // manual shown inside the program; one message when no spreadsheet answers; the extension
 // added on saving.
 
+#include "memorylinks.h"
+#include "windowsteps.h"
+
 #include "app/dialogs/aboutdialog.h"
 #include "app/dialogs/disclaimerdialog.h"
 #include "app/dialogs/filedialogs.h"
@@ -35,7 +38,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -51,41 +53,28 @@
 #include <memory>
 
 using kw::test::MemoryLink;
+using kw::test::MemoryLinks;
 
 namespace {
 
 const QString examples = QStringLiteral(KW_EXAMPLES_DIR);
 
+using kw::test::clickLater;
+
 // Calls `act` with every modal dialog that comes to the front (also one that comes back after a
 // dialog above it closed), and keeps their object names in order.
-class ModalWatcher final : public QObject {
+class ModalWatcher final : public kw::test::Answerer {
 public:
-    explicit ModalWatcher(std::function<void(QWidget*)> act) : act_(std::move(act)) {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (w == current_) {
-                return;
-            }
-            current_ = w;
-            if (w != nullptr) {
-                seen << w->objectName();
-                act_(w);
-            }
-        });
-        timer_.start(10);
-    }
+    explicit ModalWatcher(kw::test::Answer act) : act_(std::move(act)) {}
     QStringList seen;
 
-private:
-    std::function<void(QWidget*)> act_;
-    QTimer timer_;
-    QPointer<QWidget> current_;
-};
+protected:
+    void record(QWidget* w) override { seen << w->objectName(); }
+    void close(QWidget* w) override { act_(w); }
 
-void clickLater(QAbstractButton* button) {
-    QVERIFY(button != nullptr);
-    QTimer::singleShot(0, button, &QAbstractButton::click);
-}
+private:
+    kw::test::Answer act_;
+};
 
 bool within(const QRect& inner, const QRect& outer) {
     return outer.contains(inner.topLeft()) && outer.contains(inner.bottomRight());
@@ -158,22 +147,6 @@ QString longMessage() {
 
 using DialogMaker = std::function<QDialog*(QWidget* parent)>;
 
-// A spreadsheet held in memory, and a start of the spreadsheet that the test can follow.
-class MemoryLinks final : public kw::app::LinkFactory {
-public:
-    explicit MemoryLinks(std::shared_ptr<MemoryLink> link) : link_(std::move(link)) {}
-    std::shared_ptr<kw::SpreadsheetLink> makeLink() override { return link_; }
-    QString startQuestion() const override { return question; }
-    QString startSpreadsheet() override {
-        link_->running = true;
-        return "The spreadsheet starts.";
-    }
-    QString question;
-
-private:
-    std::shared_ptr<MemoryLink> link_;
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(DialogMaker)
@@ -242,12 +215,7 @@ std::unique_ptr<kw::app::MainWindow>
 DialogsTest::startWindow(std::unique_ptr<kw::app::LinkFactory> links) {
     kw::app::storeVersion(kw::programVersion); // no notice at start
     auto w = std::make_unique<kw::app::MainWindow>(std::move(links));
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) {
-        return nullptr;
-    }
-    QTest::qWait(50); // the start steps
-    return w;
+    return kw::test::showStarted(*w) ? std::move(w) : nullptr;
 }
 
 // Every dialog, at the system's font and at one twice as large: each label as large as its

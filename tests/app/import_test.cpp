@@ -6,6 +6,8 @@
 // Cases that need a reader of the core (delimited text, workbooks, statistics files) are
 // skipped while that reader is a stand-in that cannot read yet.
 
+#include "windowsteps.h"
+
 #include "app/dialogs/filedialogs.h"
 #include "app/dialogs/importparts.h"
 #include "app/dialogs/textimportdialog.h"
@@ -17,8 +19,6 @@
 #include "core/io/statisticsfile.h"
 #include "core/io/workbook.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -35,10 +35,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -49,7 +47,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 
 using kw::DataFileKind;
 using kw::app::MainWindow;
@@ -82,92 +79,46 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-using Act = std::function<void(QWidget*)>;
+using kw::test::pressOk;
 
-void clickLater(QAbstractButton* button) {
-    QVERIFY(button != nullptr);
-    QTimer::singleShot(0, button, &QAbstractButton::click);
+// A File > Open answer: the filter picked (all data files unless another is given), then the
+// file typed as its full name and accepted.
+kw::test::Answer answerFile(const QString& path, const QString& filter = kw::app::dataFilesFilter,
+                            QString* folderShown = nullptr) {
+    return kw::test::answerFile(path, filter, folderShown);
 }
 
-// OK (or Yes) of a message box, Cancel of a dialog with a button box.
-void closeDialog(QWidget* w) {
-    if (auto* box = qobject_cast<QMessageBox*>(w)) {
-        clickLater(box->buttons().value(0));
-    } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
-        clickLater(buttons->button(QDialogButtonBox::Cancel));
-    } else if (auto* files = qobject_cast<QFileDialog*>(w)) {
-        QTimer::singleShot(0, files, &QDialog::reject);
-    } else {
-        clickLater(w->findChild<QAbstractButton*>("OKbut"));
-    }
-}
-
-void pressOk(QWidget* dialog) {
-    clickLater(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
-}
-
-// A File > Open answer: the filter picked, then the file typed as its full name and accepted.
-Act answerFile(const QString& path, const QString& filter = kw::app::dataFilesFilter,
-               QString* folderShown = nullptr) {
-    return [=](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        QVERIFY(dialog != nullptr);
-        if (folderShown != nullptr) {
-            *folderShown = dialog->directory().absolutePath();
-        }
-        dialog->selectNameFilter(filter);
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path);
-        QTimer::singleShot(0, dialog, &QDialog::accept);
-    };
-}
-
-// Answers each modal dialog that comes to the front with the next queued action (or closes
-// it) and records it in one line: "failure: message" for a plain failure, "CAPTION: message"
-// for a notice, "files: filters" for a file dialog, "objectName: title" for the others.
-class Watcher final : public QObject {
-public:
-    Watcher() {
-        timer_.setInterval(15);
-        connect(&timer_, &QTimer::timeout, this, &Watcher::poll);
-        timer_.start();
-    }
-    void then(Act act) { acts_.append(std::move(act)); }
-    QStringList take() { return std::exchange(seen_, {}); }
-
-private:
-    void poll() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w == current_) {
-            return;
-        }
-        current_ = w;
-        if (w == nullptr) {
-            return;
-        }
-        seen_ << describe(w);
-        const Act act = acts_.isEmpty() ? Act(closeDialog) : acts_.takeFirst();
-        act(w);
-    }
-
-    static QString describe(QWidget* w) {
+// Records each modal dialog in one line: "failure: message" for a plain failure, "CAPTION:
+// message" for a notice, "files: filters" for a file dialog, "objectName: title" for the
+// others; one that no answer is for gets OK (or Yes) of a message box, Cancel of a dialog with
+// a button box.
+class Watcher final : public kw::test::Answerer {
+protected:
+    void record(QWidget* w) override {
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
-            return (w->objectName() == "failuremessage" ? "failure: " : w->objectName() + ": ") +
-                   box->text();
+            seen_ << (w->objectName() == "failuremessage" ? "failure: " : w->objectName() + ": ") +
+                         box->text();
+        } else if (w->objectName() == "warningDialog") {
+            seen_ << w->windowTitle() + ": " +
+                         w->findChild<QPlainTextEdit*>("message")->toPlainText();
+        } else if (auto* files = qobject_cast<QFileDialog*>(w)) {
+            seen_ << "files: " + files->nameFilters().join(";;");
+        } else {
+            seen_ << w->objectName() + ": " + w->windowTitle();
         }
-        if (w->objectName() == "warningDialog") {
-            return w->windowTitle() + ": " +
-                   w->findChild<QPlainTextEdit*>("message")->toPlainText();
-        }
-        if (auto* files = qobject_cast<QFileDialog*>(w)) {
-            return "files: " + files->nameFilters().join(";;");
-        }
-        return w->objectName() + ": " + w->windowTitle();
     }
 
-    QTimer timer_;
-    QPointer<QWidget> current_;
-    QList<Act> acts_;
-    QStringList seen_;
+    void close(QWidget* w) override {
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            kw::test::clickLater(box->buttons().value(0));
+        } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
+            kw::test::clickLater(buttons->button(QDialogButtonBox::Cancel));
+        } else if (auto* files = qobject_cast<QFileDialog*>(w)) {
+            QTimer::singleShot(0, files, &QDialog::reject);
+        } else {
+            kw::test::press(w, "OKbut");
+        }
+    }
 };
 
 QStringList previewRow(QWidget* dialog, int row) {
@@ -193,7 +144,7 @@ template <typename T> T* find(QWidget* dialog, const char* name) {
 
 } // namespace
 
-class ImportTest final : public QObject {
+class ImportTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -222,14 +173,6 @@ private:
     void openFile(const QString& path, const QString& filter = kw::app::dataFilesFilter);
     void settle(); // every step of the work (an import may take two) finished
 
-    template <typename T> T* child(const char* name) const {
-        T* c = w_->findChild<T*>(name);
-        if (c == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return c;
-    }
-    QAction* action(const char* name) const { return child<QAction>(name); }
     QTableView* grid() const { return child<QTableView>("inputgrid"); }
     QStringList names() const {
         QStringList out;
@@ -251,23 +194,16 @@ private:
         return out;
     }
     QString missingField() const { return child<QLineEdit>("missvals")->text(); }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
     QStringList shown() { return watcher_->take(); }
     QString path(const QString& name) const { return dir_->filePath(name); }
 
-    std::unique_ptr<MainWindow> w_;
     std::unique_ptr<Watcher> watcher_;
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir settingsDir_;
 };
 
 void ImportTest::initTestCase() {
-    // The program's settings in a place of this run's own.
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
 }
 
 void ImportTest::init() {
@@ -289,13 +225,7 @@ void ImportTest::cleanup() {
 
 bool ImportTest::start() {
     w_ = std::make_unique<MainWindow>();
-    w_->show();
-    if (!QTest::qWaitForWindowExposed(w_.get())) {
-        return false;
-    }
-    const bool started = QTest::qWaitFor([this] { return !action("SaveInput1")->isVisible(); });
-    QCoreApplication::processEvents();
-    return started;
+    return kw::test::showStarted(*w_);
 }
 
 void ImportTest::settle() {
@@ -677,8 +607,7 @@ void ImportTest::recentFilesMenu() {
 
 void ImportTest::pasteRouting() {
     QVERIFY(start());
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QVERIFY(kw::test::activate(*w_));
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("g\tx\na\t1\nb\t2\n");
     auto* paste = action("Paste1");
@@ -705,8 +634,7 @@ void ImportTest::pasteRouting() {
     });
     action("ManualInput1")->trigger();
     shown();
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QVERIFY(kw::test::activate(*w_));
     clipboard->setText("12.5");
     grid()->setCurrentIndex(grid()->model()->index(0, 1));
     grid()->edit(grid()->currentIndex());

@@ -4,6 +4,8 @@
 // captions beside their values, the tab order, the accessible names, a dark palette, and a
 // whole session without the mouse.
 
+#include "windowsteps.h"
+
 #include "app/mainwindow.h"
 #include "app/pages/gridmodel.h"
 #include "app/panelscrollarea.h"
@@ -19,24 +21,17 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -123,46 +118,9 @@ int luminance(QRgb c) {
     return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
 }
 
-// Answers the file dialog that comes up as a user does by keyboard: the file's name typed into
-// the box that has the focus, then Return. The dialog is first shown the file's folder (a
-// whole path typed into the box makes the dialog select each folder on the way and open the
-// first of them, "/", on Return). Which box it typed into is in `typedInto`.
-class FileTyper final : public QObject {
-public:
-    explicit FileTyper(const QString& path) : file_(path) {
-        timer_.setInterval(20);
-        connect(&timer_, &QTimer::timeout, this, &FileTyper::poll);
-        timer_.start();
-    }
-    QString typedInto;
-
-private:
-    void poll() {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog == seen_ || dialog->focusWidget() == nullptr) {
-            return;
-        }
-        seen_ = dialog;
-        QWidget* focus = dialog->focusWidget();
-        typedInto = focus->objectName();
-        dialog->setDirectory(file_.absolutePath());
-        QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(focus, Qt::Key_Delete);
-        QTest::keyClicks(focus, file_.fileName());
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            QTest::keyClick(popup, Qt::Key_Escape); // the completer's list
-        }
-        QTest::keyClick(focus, Qt::Key_Return);
-    }
-
-    QFileInfo file_;
-    QTimer timer_;
-    QPointer<QFileDialog> seen_;
-};
-
 } // namespace
 
-class LayoutTest final : public QObject {
+class LayoutTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -183,10 +141,6 @@ private slots:
 
 private:
     bool start();
-    void read(const QString& path);
-    void pick(const char* chooser, const QString& item);
-    void calculate();
-    void turnTo(int page);
     void tab(Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // The control with the focus (a spin box for its line edit).
     QWidget* focused() const;
@@ -196,17 +150,6 @@ private:
     // A File menu command chosen by keyboard: Alt+F, Down until it is highlighted, Return.
     void fileCommand(const QString& text);
 
-    template <typename T> T* child(const char* name) const {
-        T* c = w_->findChild<T*>(name);
-        if (c == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return c;
-    }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
-    QTabWidget* pages() const { return child<QTabWidget>("datapages"); }
-
-    std::unique_ptr<MainWindow> w_;
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir settingsDir_;
     QFont font_;
@@ -214,11 +157,7 @@ private:
 };
 
 void LayoutTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
     font_ = QApplication::font();
     palette_ = QApplication::palette();
 }
@@ -241,43 +180,7 @@ void LayoutTest::cleanup() {
 
 bool LayoutTest::start() {
     w_ = std::make_unique<MainWindow>();
-    w_->show();
-    if (!QTest::qWaitForWindowExposed(w_.get())) {
-        return false;
-    }
-    const bool started =
-        QTest::qWaitFor([this] { return !child<QAction>("SaveInput1")->isVisible(); });
-    w_->activateWindow();
-    return started && QTest::qWaitForWindowActive(w_.get());
-}
-
-void LayoutTest::read(const QString& path) {
-    FileTyper typer(path);
-    child<QAction>("Open1")->trigger();
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
-    w_->activateWindow(); // no window is active after a dialog closed
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
-}
-
-void LayoutTest::pick(const char* chooser, const QString& item) {
-    auto* box = child<QComboBox>(chooser);
-    const int position = box->findText(item);
-    QVERIFY2(position >= 0, qPrintable(item));
-    box->setCurrentIndex(position);
-    emit box->activated(position);
-}
-
-void LayoutTest::calculate() {
-    child<QPushButton>("calculate")->click();
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
-}
-
-void LayoutTest::turnTo(int page) {
-    pages()->setCurrentIndex(page);
-    work()->waitForFinished(); // the details page computes when it is turned to
-    QCoreApplication::processEvents();
+    return kw::test::showStarted(*w_) && kw::test::activate(*w_);
 }
 
 void LayoutTest::tab(Qt::KeyboardModifiers modifiers) {
@@ -607,15 +510,14 @@ void LayoutTest::darkPaletteKeepsTextReadable() {
 void LayoutTest::wholeSessionByKeyboard() {
     QVERIFY(start());
     {
-        FileTyper typer(examples + "/plantgrowth.txt");
+        kw::test::FileTyper typer(examples + "/plantgrowth.txt");
         fileCommand("Read data from Text file");
         work()->waitForFinished();
         QCoreApplication::processEvents();
         QCOMPARE(typer.typedInto, QString("fileNameEdit"));
     }
     QVERIFY(w_->windowTitle().endsWith("plantgrowth.txt"));
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QVERIFY(kw::test::activate(*w_));
 
     QVERIFY(tabTo("groupchoice"));
     QTest::keyClick(focused(), Qt::Key_G);
@@ -674,7 +576,7 @@ void LayoutTest::wholeSessionByKeyboard() {
 
     const QString report = dir_->filePath("report.txt");
     {
-        FileTyper typer(report);
+        kw::test::FileTyper typer(report);
         fileCommand("Save results to Text");
         QCOMPARE(typer.typedInto, QString("fileNameEdit"));
     }

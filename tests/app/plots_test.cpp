@@ -3,6 +3,8 @@
 // SVG and PDF and copied to the clipboard, the keyboard and screen reader's view of the page,
 // and the page's tab beside the others without disturbing them.
 
+#include "windowsteps.h"
+
 #include "app/mainwindow.h"
 #include "app/pages/plotspage.h"
 #include "app/pages/plotview.h"
@@ -16,20 +18,15 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QSet>
-#include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QXmlStreamReader>
@@ -44,50 +41,6 @@ namespace {
 
 const QString examples = QStringLiteral(KW_EXAMPLES_DIR);
 constexpr int plotsIndex = 6;
-
-// Answers the next file dialog as a user does: the filter chosen from its list (when given),
-// the name typed into the box with the focus, Return.
-class FileTyper final : public QObject {
-public:
-    FileTyper(const QString& path, QString filter = {}) : file_(path), filter_(std::move(filter)) {
-        timer_.setInterval(20);
-        connect(&timer_, &QTimer::timeout, this, &FileTyper::poll);
-        timer_.start();
-    }
-    QString title; // of the dialog answered
-
-private:
-    void poll() {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog == seen_ || dialog->focusWidget() == nullptr) {
-            return;
-        }
-        seen_ = dialog;
-        title = dialog->windowTitle();
-        dialog->setDirectory(file_.absolutePath());
-        QWidget* focus = dialog->focusWidget();
-        if (!filter_.isEmpty()) {
-            // Down in the list of file types, as a user chooses one.
-            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-            for (int i = 0; i < types->count() && types->currentText() != filter_; ++i) {
-                QTest::keyClick(types, Qt::Key_Down);
-            }
-            focus = dialog->findChild<QLineEdit*>("fileNameEdit");
-        }
-        QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(focus, Qt::Key_Delete);
-        QTest::keyClicks(focus, file_.fileName());
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            QTest::keyClick(popup, Qt::Key_Escape);
-        }
-        QTest::keyClick(focus, Qt::Key_Return);
-    }
-
-    QFileInfo file_;
-    QString filter_;
-    QTimer timer_;
-    QPointer<QFileDialog> seen_;
-};
 
 // How many colours an image has, up to a point: a blank or nearly blank picture has few.
 int colours(const QImage& image) {
@@ -129,7 +82,7 @@ bool isXml(const QByteArray& bytes) {
 
 } // namespace
 
-class PlotsTest final : public QObject {
+class PlotsTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -150,36 +103,18 @@ private slots:
 
 private:
     bool start();
-    void read(const QString& path);
-    void pick(const char* chooser, const QString& item);
-    void calculate();
-    void turnTo(int page);
     // The plantgrowth example calculated, the plots page in front with its picture.
     bool plantGrowthPlotted();
 
-    template <typename T> T* child(const char* name) const {
-        T* c = w_->findChild<T*>(name);
-        if (c == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return c;
-    }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
-    QTabWidget* pages() const { return child<QTabWidget>("datapages"); }
     PlotsPage* page() const { return child<PlotsPage>("plotsPage"); }
     QWidget* view() const { return child<QWidget>("plotView"); }
 
-    std::unique_ptr<MainWindow> w_;
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir settingsDir_;
 };
 
 void PlotsTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
 }
 
 void PlotsTest::init() {
@@ -199,43 +134,7 @@ void PlotsTest::cleanup() {
 bool PlotsTest::start() {
     w_ = std::make_unique<MainWindow>();
     w_->resize(1000, 700);
-    w_->show();
-    if (!QTest::qWaitForWindowExposed(w_.get())) {
-        return false;
-    }
-    const bool started =
-        QTest::qWaitFor([this] { return !child<QAction>("SaveInput1")->isVisible(); });
-    w_->activateWindow();
-    return started && QTest::qWaitForWindowActive(w_.get());
-}
-
-void PlotsTest::read(const QString& path) {
-    FileTyper typer(path);
-    child<QAction>("Open1")->trigger();
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
-}
-
-void PlotsTest::pick(const char* chooser, const QString& item) {
-    auto* box = child<QComboBox>(chooser);
-    const int position = box->findText(item);
-    QVERIFY2(position >= 0, qPrintable(item));
-    box->setCurrentIndex(position);
-    emit box->activated(position);
-}
-
-void PlotsTest::calculate() {
-    child<QPushButton>("calculate")->click();
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
-}
-
-void PlotsTest::turnTo(int index) {
-    pages()->setCurrentIndex(index);
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
+    return kw::test::showStarted(*w_) && kw::test::activate(*w_);
 }
 
 bool PlotsTest::plantGrowthPlotted() {
@@ -367,7 +266,7 @@ void PlotsTest::picturesAreSaved() {
 
     // Through the dialog, no extension typed: the chosen filter's is added.
     {
-        FileTyper typer(dir_->filePath("plot"));
+        kw::test::FileTyper typer(dir_->filePath("plot"));
         child<QPushButton>("savePlot")->click();
         QCOMPARE(typer.title, QString("Save picture"));
     }
@@ -377,7 +276,7 @@ void PlotsTest::picturesAreSaved() {
     QCOMPARE(qRound(png.dotsPerMeterX() * 0.0254), 150);
     QVERIFY(colours(png) > 20);
     {
-        FileTyper typer(dir_->filePath("drawing"), "SVG picture (*.svg)");
+        kw::test::FileTyper typer(dir_->filePath("drawing"), "SVG picture (*.svg)");
         child<QPushButton>("savePlot")->click();
     }
     QFile svg(dir_->filePath("drawing.svg"));
@@ -429,7 +328,7 @@ void PlotsTest::failedSaveIsShown() {
         QSKIP("running with rights that write into any folder");
     }
     {
-        FileTyper typer(dir_->filePath("locked/plot.svg"));
+        kw::test::FileTyper typer(dir_->filePath("locked/plot.svg"));
         child<QPushButton>("savePlot")->click();
     }
     QVERIFY2(shown.contains("plot.svg"), qPrintable(shown));
@@ -492,8 +391,7 @@ void PlotsTest::tabLeavesTheOtherPagesAlone() {
     QCoreApplication::processEvents();
     QCOMPARE(pages()->currentIndex(), plotsIndex);
     // Ctrl+PgDown goes round to the input page, Ctrl+PgUp back.
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QVERIFY(kw::test::activate(*w_));
     QTest::keyClick(w_.get(), Qt::Key_PageDown, Qt::ControlModifier);
     work()->waitForFinished();
     QCOMPARE(pages()->currentIndex(), 0);

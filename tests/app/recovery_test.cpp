@@ -4,7 +4,8 @@
 // offered back at start or put aside when it cannot be read; and the program killed after
 // typing and started again (through kwcrashtyping, the window in a process of its own).
 
-#include "answering.h"
+#include "memorylinks.h"
+#include "windowsteps.h"
 
 #include "app/mainwindow.h"
 #include "app/pages/datatableview.h"
@@ -17,7 +18,6 @@
 #include "core/io/textwriter.h"
 #include "support/memorylink.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -31,7 +31,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -46,6 +45,7 @@ using kw::app::RecoveryKeeper;
 using kw::app::RecoverySlot;
 using kw::test::Answerer;
 using kw::test::answerFile;
+using kw::test::MemoryLinks;
 using kw::test::press;
 using kw::test::pressOk;
 
@@ -89,23 +89,13 @@ QStringList rowsOf(const kw::DataTable& table) {
     return rows;
 }
 
-// The window's spreadsheet: one held in memory.
-class MemoryLinks final : public kw::app::LinkFactory {
-public:
-    explicit MemoryLinks(std::shared_ptr<kw::test::MemoryLink> link) : link_(std::move(link)) {}
-    std::shared_ptr<kw::SpreadsheetLink> makeLink() override { return link_; }
-
-private:
-    std::shared_ptr<kw::test::MemoryLink> link_;
-};
-
 // The typed table of the tests, 2 variables by 2 cases, as the writer writes it.
 const QStringList typed = {"1", "4.5", "2", "7"};
 const QByteArray typedBytes = " var1 var2\r\n 1 4.5\r\n 2 7\r\n";
 
 } // namespace
 
-class RecoveryTest final : public QObject {
+class RecoveryTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -131,20 +121,10 @@ private:
     void settle();
     QString copy() const { return RecoverySlot::filePath(0); }
 
-    template <typename T> T* child(const char* name) const {
-        T* c = w_->findChild<T*>(name);
-        if (c == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return c;
-    }
-    QAction* action(const char* name) const { return child<QAction>(name); }
     QTableView* grid() const { return child<QTableView>("inputgrid"); }
     RecoveryKeeper* keeper() const { return child<RecoveryKeeper>("recovery"); }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
     QStringList table() const { return kw::test::gridRows(grid()); }
 
-    std::unique_ptr<MainWindow> w_;
     std::shared_ptr<kw::test::MemoryLink> sheets_;
     std::unique_ptr<Answerer> answers_;
     std::unique_ptr<QTemporaryDir> dir_;
@@ -152,12 +132,7 @@ private:
 };
 
 void RecoveryTest::initTestCase() {
-    // The stored setting and the copies in test locations of this run's own.
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_)); // the copies too in test locations
 }
 
 void RecoveryTest::init() {
@@ -192,22 +167,10 @@ bool RecoveryTest::start(bool withSheets) {
     } else {
         w_ = std::make_unique<MainWindow>();
     }
-    w_->show();
-    if (!QTest::qWaitForWindowExposed(w_.get())) {
-        return false;
-    }
-    w_->activateWindow();
-    if (!QTest::qWaitForWindowActive(w_.get())) {
-        return false;
-    }
-    // The start's steps, an offer of a copy among them, have run once the menu item is hidden
-    // (shown again for a restored copy).
-    const bool started = QTest::qWaitFor(
-        [this] { return !action("SaveInput1")->isVisible() || w_->isWindowModified(); });
-    const bool answered = QTest::qWaitFor([this] { return answers_->idle(); });
+    const bool started = kw::test::showStartedAnswered(*w_, *answers_);
     QCoreApplication::processEvents();
     keeper()->setDelays(20, 60); // copies written at once
-    return started && answered;
+    return started;
 }
 
 void RecoveryTest::settle() {

@@ -4,6 +4,8 @@
 // to a name typed without one); with the details page computed the HTML holds the same tables
 // as kwtest's --html; a file that cannot be written is said in the failure box.
 
+#include "windowsteps.h"
+
 #include "app/mainwindow.h"
 #include "app/settings.h"
 #include "app/work/workrunner.h"
@@ -12,7 +14,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -20,10 +21,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -91,7 +89,7 @@ QString comparable(const QByteArray& html) {
 
 } // namespace
 
-class ReportTest final : public QObject {
+class ReportTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -107,29 +105,15 @@ private slots:
 
 private:
     void startWithPlants();
-    QAction* action(const char* name) const {
-        auto* a = w_->findChild<QAction*>(name);
-        if (a == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return a;
-    }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
-    void pick(const char* chooser, const QString& item);
     // The command triggered with the dialogs answered; what they showed.
     QStringList run(const char* command, const QString& file = {});
 
-    std::unique_ptr<MainWindow> w_;
     std::unique_ptr<QTemporaryDir> dir_;
     QTemporaryDir settingsDir_;
 };
 
 void ReportTest::initTestCase() {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
 }
 
 void ReportTest::init() {
@@ -147,15 +131,6 @@ void ReportTest::cleanup() {
     dir_.reset();
 }
 
-void ReportTest::pick(const char* chooser, const QString& item) {
-    auto* box = w_->findChild<QComboBox*>(chooser);
-    QVERIFY(box != nullptr);
-    const int position = box->findText(item);
-    QVERIFY2(position >= 0, qPrintable(item));
-    box->setCurrentIndex(position);
-    emit box->activated(position);
-}
-
 void ReportTest::startWithPlants() {
     {
         Answerer answer(examples + "/plantgrowth.txt");
@@ -165,9 +140,7 @@ void ReportTest::startWithPlants() {
     }
     pick("groupchoice", "group");
     pick("testchoice", "weight");
-    w_->findChild<QPushButton*>("calculate")->click();
-    work()->waitForFinished();
-    QCoreApplication::processEvents();
+    calculate();
 }
 
 QStringList ReportTest::run(const char* command, const QString& file) {

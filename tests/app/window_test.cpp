@@ -3,6 +3,9 @@
 // dialogs too) is answered by a watcher that records what it showed. The spreadsheet is one
 // held in memory, given to the window as its link factory.
 
+#include "memorylinks.h"
+#include "windowsteps.h"
+
 #include "app/dialogs/warningdialog.h"
 #include "app/mainwindow.h"
 #include "app/pages/gridmodel.h"
@@ -11,15 +14,12 @@
 #include "support/memorylink.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -28,148 +28,75 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 #include <utility>
 
 using kw::app::GridModel;
 using kw::app::MainWindow;
 using kw::test::MemoryLink;
+using kw::test::MemoryLinks;
 
 namespace {
 
 const QString examples = QStringLiteral(KW_EXAMPLES_DIR);
 
-using Act = std::function<void(QWidget*)>;
+using kw::test::answerFile;
+using kw::test::clickLater;
+using kw::test::press;
 
-// Queues a click, so that a button that opens another modal dialog does not block the poll.
-void clickLater(QAbstractButton* button) {
-    QVERIFY(button != nullptr);
-    QTimer::singleShot(0, button, &QAbstractButton::click);
-}
-
-void press(QWidget* dialog, const char* name) {
-    clickLater(dialog->findChild<QAbstractButton*>(name));
-}
-
-void closeDialog(QWidget* w) {
-    if (auto* box = qobject_cast<QMessageBox*>(w)) {
-        // OK, or the answer that does nothing ("No").
-        clickLater(box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)
-                                                           : box->button(QMessageBox::No));
-    } else if (w->objectName() == "Tdisclaimwindow") {
-        press(w, "agree");
-    } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
-        clickLater(buttons->button(QDialogButtonBox::Cancel));
-    } else if (auto* cancel = w->findChild<QAbstractButton*>("CancelButton")) {
-        clickLater(cancel);
-    } else if (auto* cancel = w->findChild<QAbstractButton*>("cancelbut")) {
-        clickLater(cancel);
-    } else {
-        press(w, "OKbut");
-    }
-}
-
-// A file dialog's answer: the file, typed as its full name into the name box (and accepted as
-// a user would, or, for a file that is not there, as if it went away after it was chosen), or
-// a cancel for an empty name.
-Act answerFile(const QString& path) {
-    return [path](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        QVERIFY(dialog != nullptr);
-        if (path.isEmpty()) {
-            QTimer::singleShot(0, dialog, &QDialog::reject);
-            return;
-        }
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        QVERIFY(name != nullptr);
-        name->setText(path);
-        if (QFileInfo::exists(path) || dialog->acceptMode() == QFileDialog::AcceptSave) {
-            QTimer::singleShot(0, dialog, &QDialog::accept);
-        } else {
-            QTimer::singleShot(
-                0, dialog, [dialog] { static_cast<QDialog*>(dialog)->done(QDialog::Accepted); });
-        }
-    };
-}
-
-// Answers every modal dialog that comes to the front (also one that comes back to the front
-// after a dialog above it closed) with the next queued action, or closes it, and records in
-// one line what it showed:
+// Records every modal dialog in one line, a file dialog apart (files()):
 //   warning dialog   "TITLE: message", with " [Help]" when Help is shown
 //   plain failure    "failure: message"
 //   help window      "help: topic tab / inner Practice tab (number of topics)"
-//   file dialog      "open: filters" or "save: filters", recorded apart (files())
+//   file dialog      "open: filters" or "save: filters"
 //   others           "objectName: title / the line that matters / widget with the focus"
-class Watcher final : public QObject {
+// One that no answer is for gets OK, or the answer that does nothing.
+class Watcher final : public kw::test::Answerer {
 public:
-    Watcher() {
-        timer_.setInterval(15);
-        connect(&timer_, &QTimer::timeout, this, &Watcher::poll);
-        timer_.start();
-    }
-    void then(Act act) { acts_.append({QString(), std::move(act)}); }
-    // The action for the dialog of that name, when it comes to the front.
-    void then(const QString& dialog, Act act) { acts_.append({dialog, std::move(act)}); }
-    bool idle() const { return acts_.isEmpty(); }
-    QStringList take() { return std::exchange(seen_, {}); }
     QStringList files() const { return files_; }
 
-private:
-    void poll() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w == current_) {
-            return;
-        }
-        current_ = w;
-        if (w != nullptr) {
-            if (auto* files = qobject_cast<QFileDialog*>(w)) {
-                files_ << QString(files->acceptMode() == QFileDialog::AcceptOpen ? "open: "
-                                                                                 : "save: ") +
-                              files->nameFilters().join(";;");
-            } else {
-                seen_ << describe(w);
-            }
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (acting_) {
-                // A message shown while an action runs (one that waits for the dialog to
-                // fill its lists) is closed; the dialog coming back waits for the action.
-                if (box != nullptr) {
-                    closeDialog(w);
-                }
-                return;
-            }
-            if (!acts_.isEmpty() && !acts_.front().first.isEmpty() &&
-                acts_.front().first != w->objectName()) {
-                // The next action is for another dialog: a message before it is closed.
-                if (box != nullptr) {
-                    closeDialog(w);
-                }
-                return;
-            }
-            const Act act = acts_.isEmpty() ? Act(closeDialog) : acts_.takeFirst().second;
-            acting_ = true;
-            act(w);
-            acting_ = false;
+protected:
+    void record(QWidget* w) override {
+        if (auto* files = qobject_cast<QFileDialog*>(w)) {
+            files_ << QString(files->acceptMode() == QFileDialog::AcceptOpen ? "open: "
+                                                                             : "save: ") +
+                          files->nameFilters().join(";;");
+        } else {
+            seen_ << describe(w);
         }
     }
 
+    void close(QWidget* w) override {
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            // OK, or the answer that does nothing ("No").
+            clickLater(box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)
+                                                               : box->button(QMessageBox::No));
+        } else if (w->objectName() == "Tdisclaimwindow") {
+            press(w, "agree");
+        } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
+            clickLater(buttons->button(QDialogButtonBox::Cancel));
+        } else if (auto* cancel = w->findChild<QAbstractButton*>("CancelButton")) {
+            clickLater(cancel);
+        } else if (auto* cancel = w->findChild<QAbstractButton*>("cancelbut")) {
+            clickLater(cancel);
+        } else {
+            press(w, "OKbut");
+        }
+    }
+
+private:
     static QString describe(QWidget* w) {
         const QString name = w->objectName();
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
@@ -200,11 +127,6 @@ private:
         return name + ": " + w->windowTitle() + " / " + line + " / " + focus;
     }
 
-    QTimer timer_;
-    QPointer<QWidget> current_;
-    QList<QPair<QString, Act>> acts_;
-    bool acting_ = false;
-    QStringList seen_;
     QStringList files_;
 };
 
@@ -218,37 +140,13 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// The window's spreadsheet: one held in memory, and a start that the tests can follow.
-class MemoryLinks final : public kw::app::LinkFactory {
-public:
-    explicit MemoryLinks(std::shared_ptr<MemoryLink> link) : link_(std::move(link)) {}
-
-    std::shared_ptr<kw::SpreadsheetLink> makeLink() override { return link_; }
-    QString startQuestion() const override { return question; }
-    QString startSpreadsheet() override {
-        ++starts;
-        if (!startable) {
-            throw kw::Failure(kw::Failure::Reason::spreadsheet, "soffice cannot be started");
-        }
-        link_->running = true;
-        return "The spreadsheet starts.";
-    }
-
-    QString question; // empty: no offer to start the spreadsheet
-    bool startable = true;
-    int starts = 0;
-
-private:
-    std::shared_ptr<MemoryLink> link_;
-};
-
 const QString openFiles =
     "open: text files (*.txt);;excell space delimited(*.prn);;all files (*.*)";
 const QString saveFiles = "save: text files (*.txt);;all files (*.*)";
 
 } // namespace
 
-class WindowTest final : public QObject {
+class WindowTest final : public QObject, kw::test::WindowSteps {
     Q_OBJECT
 
 private slots:
@@ -280,19 +178,12 @@ private slots:
 
 private:
     bool start();
+    // A file read through File > Open, its dialog answered by the watcher, which records it.
     void read(const QString& path);
-    void pick(const char* chooser, const QString& item);
+    // No events processed after the work: the window as the work left it.
     void calculate();
     void addCondition(const QString& variable, int op, const QString& value);
 
-    template <typename T> T* child(const char* name) const {
-        T* c = w_->findChild<T*>(name);
-        if (c == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return c;
-    }
-    QAction* action(const char* name) const { return child<QAction>(name); }
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     bool hidden(const char* name) const { return child<QWidget>(name)->isHidden(); }
     bool checked(const char* radio) const { return child<QRadioButton>(radio)->isChecked(); }
@@ -347,8 +238,7 @@ private:
         }
         return n;
     }
-    kw::app::WorkRunner* work() const { return w_->findChild<kw::app::WorkRunner*>(); }
-    int page() const { return child<QTabWidget>("datapages")->currentIndex(); }
+    int page() const { return pages()->currentIndex(); }
     QStringList shown() { return watcher_->take(); }
     QStringList files() const { return watcher_->files(); }
 
@@ -376,7 +266,6 @@ private:
     static void type(QWidget* dialog, const char* box, const QString& keys);
     QString sheetCell(const std::string& book, const std::string& sheet, const std::string& at);
 
-    std::unique_ptr<MainWindow> w_;
     std::shared_ptr<MemoryLink> sheets_;
     MemoryLinks* links_ = nullptr; // the window's
     std::unique_ptr<Watcher> watcher_;
@@ -385,12 +274,7 @@ private:
 };
 
 void WindowTest::initTestCase() {
-    // The stored setting in a test location of this run's own.
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY(kw::test::ownSettings(settingsDir_));
 }
 
 void WindowTest::init() {
@@ -421,13 +305,7 @@ bool WindowTest::start() {
     } else {
         w_ = std::make_unique<MainWindow>();
     }
-    w_->show();
-    if (!QTest::qWaitForWindowExposed(w_.get())) {
-        return false;
-    }
-    const bool started = QTest::qWaitFor([this] { return !action("SaveInput1")->isVisible(); });
-    QCoreApplication::processEvents();
-    return started;
+    return kw::test::showStarted(*w_);
 }
 
 bool WindowTest::startWithSheets() {
@@ -473,14 +351,6 @@ void WindowTest::read(const QString& path) {
     watcher_->then(answerFile(path));
     action("Open1")->trigger();
     work()->waitForFinished();
-}
-
-void WindowTest::pick(const char* chooser, const QString& item) {
-    auto* box = child<QComboBox>(chooser);
-    const int position = box->findText(item);
-    QVERIFY2(position >= 0, qPrintable(item));
-    box->setCurrentIndex(position);
-    emit box->activated(position);
 }
 
 void WindowTest::calculate() {
@@ -783,7 +653,7 @@ void WindowTest::manualInputAndSave() {
         return [nvars, ncases](QWidget* dialog) {
             dialog->findChild<QLineEdit*>("nvarsin")->setText(nvars);
             dialog->findChild<QLineEdit*>("ntotvalin")->setText(ncases);
-            clickLater(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+            kw::test::pressOk(dialog);
         };
     };
     watcher_->then(fill("x", "2"));
@@ -829,15 +699,12 @@ void WindowTest::manualInputAndSave() {
     // An empty cell is written as its blank alone, over the file once the user agrees.
     QVERIFY(input()->setData(input()->index(1, 2), QString(), Qt::EditRole));
     watcher_->then(answerFile(saved));
-    watcher_->then(
-        [](QWidget* box) { clickLater(qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)); });
+    watcher_->then(press(QMessageBox::No));
     watcher_->then(answerFile(QString())); // the file dialog, back in front, is cancelled
     action("SaveInput1")->trigger();
     QCOMPARE(fileBytes(saved), QByteArray(" var1 var2 var3\r\n 1 5 a\r\n 2 7 b\r\n"));
     watcher_->then(answerFile(saved));
-    watcher_->then([](QWidget* box) {
-        clickLater(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes));
-    });
+    watcher_->then(press(QMessageBox::Yes));
     action("SaveInput1")->trigger();
     QCOMPARE(fileBytes(saved), QByteArray(" var1 var2 var3\r\n 1 5 a\r\n 2 7 \r\n"));
     const QStringList asked = shown();
@@ -927,8 +794,7 @@ void WindowTest::versionSettingRoundTrip() {
     kw::app::storeVersion("10.30");
     QVERIFY(start());
     QCOMPARE(shown(), QStringList{notice + "10.30 / OKbut"});
-    w_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w_.get()));
+    QVERIFY(kw::test::activate(*w_));
     QTest::keyClick(w_.get(), Qt::Key_E, Qt::ControlModifier);
     QVERIFY(!w_->isVisible());
     QCOMPARE(kw::app::storedVersion(), QString("10.3"));
@@ -969,7 +835,7 @@ void WindowTest::helpWindowPages() {
     QCOMPARE(dialogs.value(0).section(" / ", 0, 0), QString("Tdisclaimwindow: Disclaimer"));
     QCOMPARE(dialogs.mid(1), QStringList({"TAboutBox: About / Version: 10.3 (March, 2012) / OKbut",
                                           "CAUTION: a message"}));
-    QVERIFY(watcher_->idle());
+    QVERIFY(watcher_->answered());
 
     // Closing these dialogs does not run the start steps again.
     QCOMPARE(corner(), QString("input"));
@@ -1306,18 +1172,14 @@ void WindowTest::spreadsheetStartIsOffered() {
 
     // Accepted, but the start fails: its reason is shown.
     links_->startable = false;
-    watcher_->then("startspreadsheet", [](QWidget* box) {
-        clickLater(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes));
-    });
+    watcher_->then("startspreadsheet", press(QMessageBox::Yes));
     saveCounts();
     QCOMPARE(shown(), QStringList({offer, "failure: soffice cannot be started"}));
     QCOMPARE(links_->starts, 1);
 
     // Accepted: started, with a word on what to expect; then the counts go over.
     links_->startable = true;
-    watcher_->then("startspreadsheet", [](QWidget* box) {
-        clickLater(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes));
-    });
+    watcher_->then("startspreadsheet", press(QMessageBox::Yes));
     saveCounts();
     QCOMPARE(shown(), QStringList({offer, "spreadsheetstarted: The spreadsheet starts."}));
     QCOMPARE(links_->starts, 2);
