@@ -273,7 +273,7 @@ void DialogsTest::dialogsShowTheirWholeText() {
              qPrintable(QString("%1x%2").arg(dialog->width()).arg(dialog->height())));
     // Texts in a view show whole where the screen has room for them.
     if (auto* text = dialog->findChild<QTextBrowser*>();
-        text && scale == 1.0 && dialog->objectName() == "Tdisclaimwindow") {
+        text && scale == 1.0 && dialog->objectName() == "disclaimerDialog") {
         QCOMPARE(text->verticalScrollBar()->maximum(), 0);
     }
 }

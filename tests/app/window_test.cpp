@@ -83,7 +83,7 @@ protected:
             // OK, or the answer that does nothing ("No").
             clickLater(box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)
                                                                : box->button(QMessageBox::No));
-        } else if (w->objectName() == "Tdisclaimwindow") {
+        } else if (w->objectName() == "disclaimerDialog") {
             press(w, "agree");
         } else if (auto* buttons = w->findChild<QDialogButtonBox*>()) {
             clickLater(buttons->button(QDialogButtonBox::Cancel));
@@ -773,7 +773,7 @@ void WindowTest::reportMatchesBatchTool() {
 void WindowTest::versionSettingRoundTrip() {
     QSettings("Quindle Research", "KruskalWallis").remove("version");
     QCOMPARE(kw::app::storedVersion(), QString());
-    const QString notice = "TNewVersionWarning: Updated version was detected / Previous version: ";
+    const QString notice = "newVersionNotice: Updated version was detected / Previous version: ";
 
     // First start: the notice, with nothing after "Previous version:"; nothing written yet.
     QVERIFY(start());
@@ -832,9 +832,10 @@ void WindowTest::helpWindowPages() {
     action("About1")->trigger();
     kw::app::WarningDialog("caution", "a message", -1, w_.get()).exec();
     const QStringList dialogs = shown();
-    QCOMPARE(dialogs.value(0).section(" / ", 0, 0), QString("Tdisclaimwindow: Disclaimer"));
-    QCOMPARE(dialogs.mid(1), QStringList({"TAboutBox: About / Version: 10.3 (March, 2012) / OKbut",
-                                          "CAUTION: a message"}));
+    QCOMPARE(dialogs.value(0).section(" / ", 0, 0), QString("disclaimerDialog: Disclaimer"));
+    QCOMPARE(dialogs.mid(1),
+             QStringList({"aboutDialog: About / Version: 10.3 (March, 2012) / OKbut",
+                          "CAUTION: a message"}));
     QVERIFY(watcher_->answered());
 
     // Closing these dialogs does not run the start steps again.

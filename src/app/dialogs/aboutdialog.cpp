@@ -12,7 +12,7 @@
 namespace kw::app {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, noCloseBox) {
-    setObjectName("TAboutBox");
+    setObjectName("aboutDialog");
     setWindowTitle(tr("About"));
     setModal(true);
     auto* lines = new QVBoxLayout;

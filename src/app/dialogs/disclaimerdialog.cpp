@@ -16,7 +16,7 @@ namespace kw::app {
 
 DisclaimerDialog::DisclaimerDialog(QWidget* parent)
     : QDialog(parent, noCloseBox | Qt::WindowStaysOnTopHint) {
-    setObjectName("Tdisclaimwindow");
+    setObjectName("disclaimerDialog");
     setWindowTitle(tr("Disclaimer"));
     setModal(true);
     auto* text = textView(resourceText("disclaimer.html"), this);

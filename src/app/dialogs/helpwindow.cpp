@@ -66,7 +66,7 @@ QWidget* practice(QWidget* parent) {
 } // namespace
 
 HelpWindow::HelpWindow(int page, QWidget* parent) : QDialog(parent) {
-    setObjectName("Thelppages");
+    setObjectName("helpWindow");
     setWindowTitle(tr("KRUSKAL-WALLIS TEST HELP"));
     setModal(true);
 

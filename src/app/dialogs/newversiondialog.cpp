@@ -13,7 +13,7 @@ namespace kw::app {
 
 NewVersionDialog::NewVersionDialog(const QString& previousVersion, QWidget* parent)
     : QDialog(parent, noCloseBox) {
-    setObjectName("TNewVersionWarning");
+    setObjectName("newVersionNotice");
     setWindowTitle(tr("Updated version was detected"));
     setModal(true);
     auto* lines = new QVBoxLayout;
