@@ -259,6 +259,44 @@ TEST(Analysis, LeavingOutTheCaseOrderChangesNoResult) {
     }
 }
 
+TEST(Analysis, LeavingOutTheCaseOrderNamesTheSameTextThatIsNoNumber) {
+    // Texts of digits and marks that are no number pass the variable check; the one named is
+    // the first in the order the sort of the table leaves, with or without the case order.
+    // The sort keeps the cases of the lowest group in their rows' order, so the bad texts are
+    // put in the other groups, where its order is not the rows'.
+    std::mt19937 rng(23);
+    const std::vector<std::string> bad{"1..2", "3--", "4.5.", "7-"};
+    int notFirstInRows = 0;
+    for (int trial = 0; trial < 40; ++trial) {
+        const int n = 30 + trial * 5;
+        kw::DataTable table = kw::DataTable::blank({"g", "x"}, n);
+        std::string firstBadOfGroup2;
+        for (int r = 1; r <= n; ++r) {
+            const int g = std::uniform_int_distribution<int>(1, 3)(rng);
+            table.setValue(1, r, std::to_string(g));
+            const bool isBad = g > 1 && std::uniform_int_distribution<int>(0, 5)(rng) == 0;
+            const std::string x =
+                isBad ? bad[std::uniform_int_distribution<std::size_t>(0, 3)(rng)]
+                      : std::to_string(std::uniform_int_distribution<int>(0, 99)(rng));
+            table.setValue(2, r, x);
+            if (isBad && g == 2 && firstBadOfGroup2.empty()) {
+                firstBadOfGroup2 = x;
+            }
+        }
+        AnalysisRequest ordered = request(1, 2);
+        ordered.countRows = false;
+        ordered.ranking = trial % 2 ? kw::RankingMethod::bySorting : kw::RankingMethod::automatic;
+        AnalysisRequest unordered = ordered;
+        unordered.caseOrder = false;
+        const Failure a = thrown([&] { kw::analyse(table, ordered); });
+        const Failure b = thrown([&] { kw::analyse(table, unordered); });
+        EXPECT_EQ(a.message(), b.message()) << trial;
+        EXPECT_EQ(b.reason(), Failure::Reason::notANumber);
+        notFirstInRows += a.message().find("'" + firstBadOfGroup2 + "'") == std::string::npos;
+    }
+    EXPECT_GT(notFirstInRows, 0); // the case this test is for came up
+}
+
 TEST(Analysis, LeavingOutTheCountRowsChangesNothingElse) {
     // A run that writes no counts grid skips ordering its rows: the statistic, the ranks, the
     // sorted table and each value's tallies by group (which the details use) stay as they are,

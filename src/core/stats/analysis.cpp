@@ -109,6 +109,13 @@ AnalysisOutcome analyse(DataTable table, const AnalysisRequest& request, Feedbac
                                       request.ranking, request.countRows, feedback);
     collectInOrder();
     if (!ranking.allNumbers) {
+        if (!sortTable) {
+            // The text named is the first in the order the table's sort leaves: found again
+            // in that order (a refusal, so the time does not matter).
+            AnalysisRequest ordered = request;
+            ordered.caseOrder = true;
+            return analyse(std::move(table), ordered, feedback);
+        }
         throw notANumber(firstNonNumber(*cases));
     }
     chooseCountLeads(*cases, ranking.tiedCountRows);
