@@ -98,8 +98,9 @@ std::vector<std::uint32_t> keyStarts(const std::vector<std::uint32_t>& keyRank,
     return start;
 }
 
-std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyRank,
-                                          std::vector<std::uint32_t> next) {
+// The stable counting sort by key, from where each key's items begin.
+std::vector<std::uint32_t> orderFromStarts(const std::vector<std::uint32_t>& keyRank,
+                                           std::vector<std::uint32_t> next) {
     std::vector<std::uint32_t> sorted(keyRank.size());
     for (std::size_t i = 0; i < keyRank.size(); ++i) {
         sorted[next[keyRank[i]]++] = static_cast<std::uint32_t>(i);
@@ -111,7 +112,7 @@ std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyR
 
 std::vector<std::uint32_t> stableKeyOrder(const std::vector<std::uint32_t>& keyRank,
                                           std::uint32_t keyCount) {
-    return stableKeyOrder(keyRank, keyStarts(keyRank, keyCount));
+    return orderFromStarts(keyRank, keyStarts(keyRank, keyCount));
 }
 
 std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRank,
@@ -123,7 +124,7 @@ std::vector<std::uint32_t> exchangeOrder(const std::vector<std::uint32_t>& keyRa
         ties = start[r + 1] - start[r] > 1;
     }
     if (!ties) {
-        return stableKeyOrder(keyRank, start);
+        return orderFromStarts(keyRank, start);
     }
     // A stable counting sort by key and, for each item in that order, the smaller items met
     // since the previous item of its key. The items with smaller keys number start[r] in all,
